@@ -1,0 +1,110 @@
+#include "platform/SysUtils.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexa {
+
+QString Format(const QString& fmt, std::initializer_list<FormatArg> args) {
+  QString out;
+  out.reserve(fmt.size() + 32);
+  auto next = args.begin();
+  for (qsizetype i = 0; i < fmt.size(); ++i) {
+    const QChar c = fmt[i];
+    if (c != QLatin1Char('%') || i + 1 >= fmt.size()) {
+      out += c;
+      continue;
+    }
+    const QChar spec = fmt[i + 1];
+    if (spec == QLatin1Char('%')) {
+      out += QLatin1Char('%');
+      ++i;
+      continue;
+    }
+    if (spec != QLatin1Char('d') && spec != QLatin1Char('u') && spec != QLatin1Char('x') &&
+        spec != QLatin1Char('X') && spec != QLatin1Char('s')) {
+      out += c;
+      continue;
+    }
+    ++i;
+    if (next == args.end()) {
+      out += QLatin1Char('%');
+      out += spec;
+      continue;
+    }
+    const FormatArg& arg = *next++;
+    if (const auto* text = std::get_if<QString>(&arg)) {
+      out += *text;
+      continue;
+    }
+    const long long n = std::get<long long>(arg);
+    if (spec == QLatin1Char('s') || spec == QLatin1Char('d')) {
+      out += QString::number(n);
+    } else if (spec == QLatin1Char('u')) {
+      out += QString::number(static_cast<unsigned long long>(n));
+    } else {
+      // %x of a negative 32-bit value prints its two's complement, as the message tables expect.
+      const unsigned long long u = (n < 0 && n >= INT32_MIN) ? static_cast<uint32_t>(n)
+                                                             : static_cast<unsigned long long>(n);
+      QString hex = QString::number(u, 16);
+      out += spec == QLatin1Char('X') ? hex.toUpper() : hex;
+    }
+  }
+  return out;
+}
+
+namespace {
+thread_local int tLastError = 0;
+}
+
+int GetLastError() { return tLastError; }
+void SetLastError(int code) { tLastError = code; }
+
+QString SysErrorMessage(int code) {
+  if (code == ERROR_NOT_REGULAR_FILE) return QStringLiteral("Not a regular file");
+  char buf[256];
+  // GNU strerror_r returns the message pointer (which may not be buf).
+  const char* msg = strerror_r(code, buf, sizeof buf);
+  return QString::fromLocal8Bit(msg);
+}
+
+bool FileExists(const QString& path) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+    SetLastError(errno);
+    return false;
+  }
+  return S_ISREG(st.st_mode);
+}
+
+bool DeleteFile(const QString& path) {
+  if (::unlink(QFile::encodeName(path).constData()) != 0) {
+    SetLastError(errno);
+    return false;
+  }
+  return true;
+}
+
+bool RenameFile(const QString& from, const QString& to) {
+  if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+    SetLastError(errno);
+    return false;
+  }
+  return true;
+}
+
+QString ExtractFileName(const QString& path) {
+  const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+  return slash < 0 ? path : path.mid(slash + 1);
+}
+
+QString ExtractFilePath(const QString& path) {
+  const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+  return slash < 0 ? QString() : path.left(slash + 1);
+}
+
+}  // namespace vexa
