@@ -66,6 +66,8 @@ void SetLastError(int code) { tLastError = code; }
 
 QString SysErrorMessage(int code) {
   if (code == ERROR_NOT_REGULAR_FILE) return QStringLiteral("Not a regular file");
+  if (code == ERROR_SHARING_VIOLATION)
+    return QStringLiteral("The file is in use by another program");
   char buf[256];
   // GNU strerror_r returns the message pointer (which may not be buf).
   const char* msg = strerror_r(code, buf, sizeof buf);

@@ -43,6 +43,8 @@ void SetLastError(int code);
 
 // Our own error code for "this path is not a regular file" (directory, FIFO, device…).
 constexpr int ERROR_NOT_REGULAR_FILE = 0x20000001;
+// "The file is held open by another program" (an exclusive lock could not be had).
+constexpr int ERROR_SHARING_VIOLATION = 0x20000002;
 
 // The system's message text for an error code ("No such file or directory").
 QString SysErrorMessage(int code);
