@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/CodePages.h"
 
 namespace vexa {
@@ -171,6 +175,57 @@ constexpr std::array<int8_t, 256> HexValue = HexValueTable();
 // Below this count a pair table costs more than it saves.
 constexpr int PairTableThreshold = 64;
 
+#if defined(__SSE2__)
+
+// The 16 bytes at in as 32 digits at out. letterOffset is what lifts 10..15 from '0' + n to
+// the first letter: 7 for "A".."F", 39 for "a".."f".
+inline void EncodeHexBlock(const uint8_t* in, char* out, bool swap, __m128i letterOffset) {
+  const __m128i nibbleMask = _mm_set1_epi8(0x0F);
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  const __m128i hi = _mm_and_si128(_mm_srli_epi16(x, 4), nibbleMask);
+  const __m128i lo = _mm_and_si128(x, nibbleMask);
+  auto digit = [&](__m128i n) {
+    const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(n, _mm_set1_epi8(9)), letterOffset);
+    return _mm_add_epi8(_mm_add_epi8(n, _mm_set1_epi8('0')), letter);
+  };
+  const __m128i first = digit(swap ? lo : hi), second = digit(swap ? hi : lo);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(first, second));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi8(first, second));
+}
+
+// Nibble values of 16 characters; validMask gets a bit per character that is a hex digit.
+inline __m128i HexNibbles(__m128i v, int& validMask) {
+  const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+  const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
+  const __m128i l = _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+  const __m128i isLetter = _mm_cmpeq_epi8(_mm_min_epu8(l, _mm_set1_epi8(5)), l);
+  validMask = _mm_movemask_epi8(_mm_or_si128(isDigit, isLetter));
+  return _mm_or_si128(_mm_and_si128(isDigit, d), _mm_andnot_si128(isDigit, _mm_add_epi8(l, _mm_set1_epi8(10))));
+}
+
+// Each pair of nibbles (first, second) as one byte in the low half of a 16-bit lane.
+inline __m128i JoinNibblePairs(__m128i n, bool swap) {
+  const __m128i lowByte = _mm_set1_epi16(0x00FF);
+  if (swap)
+    return _mm_or_si128(_mm_and_si128(_mm_srli_epi16(n, 4), _mm_set1_epi16(0x00F0)),
+                        _mm_and_si128(n, _mm_set1_epi16(0x000F)));
+  return _mm_and_si128(_mm_or_si128(_mm_slli_epi16(n, 4), _mm_srli_epi16(n, 8)), lowByte);
+}
+
+// Decodes 32 characters that are all hex digits into 16 bytes; writes nothing and returns
+// false when any of them is not a digit.
+inline bool DecodeHexBlock(const unsigned char* in, uint8_t* out, bool swap) {
+  int validA, validB;
+  const __m128i a = HexNibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), validA);
+  const __m128i b = HexNibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16)), validB);
+  if ((validA & validB) != 0xFFFF) return false;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                   _mm_packus_epi16(JoinNibblePairs(a, swap), JoinNibblePairs(b, swap)));
+  return true;
+}
+
+#endif
+
 }  // namespace
 
 char* BytesToHexText(const uint8_t* Source, char* Dest, int Count, bool Swap, const char* digits) {
@@ -179,19 +234,24 @@ char* BytesToHexText(const uint8_t* Source, char* Dest, int Count, bool Swap, co
     return Dest;
   }
   char* out = Dest;
-  if (Count < PairTableThreshold) {
-    for (int i = 0; i < Count; ++i) {
-      const uint8_t b = Source[i];
-      const char hi = digits[b >> 4], lo = digits[b & 0x0F];
-      *out++ = Swap ? lo : hi;
-      *out++ = Swap ? hi : lo;
-    }
-  } else {
+  int i = 0;
+#if defined(__SSE2__)
+  // The two usual digit tables are computed 16 bytes at a time.
+  const bool upper = std::memcmp(digits, "0123456789ABCDEF", 16) == 0;
+  if (upper || std::memcmp(digits, "0123456789abcdef", 16) == 0) {
+    const __m128i letterOffset = _mm_set1_epi8(upper ? 'A' - '0' - 10 : 'a' - '0' - 10);
+    for (; Count - i >= 16; i += 16, out += 32) EncodeHexBlock(Source + i, out, Swap, letterOffset);
+  }
+#endif
+  if (Count - i >= PairTableThreshold) {
     const HexPairTable table(digits, Swap);
-    for (int i = 0; i < Count; ++i) {
-      std::memcpy(out, table.pairs[Source[i]], 2);
-      out += 2;
-    }
+    for (; i < Count; ++i, out += 2) std::memcpy(out, table.pairs[Source[i]], 2);
+  }
+  for (; i < Count; ++i) {
+    const uint8_t b = Source[i];
+    const char hi = digits[b >> 4], lo = digits[b & 0x0F];
+    *out++ = Swap ? lo : hi;
+    *out++ = Swap ? hi : lo;
   }
   *out = 0;
   return Dest;
@@ -202,25 +262,38 @@ uint8_t* HexTextToBytes(const char* Source, uint8_t* Dest, int Count, bool Swap,
   const unsigned char* const end = in + (Count > 0 ? Count : 0);
   uint8_t* out = Dest;
   const int shiftFirst = Swap ? 0 : 4, shiftSecond = Swap ? 4 : 0;
-  for (;;) {
-    // Two adjacent digits: the common case of unbroken hex text.
-    while (end - in >= 2) {
-      const int hi = HexValue[in[0]], lo = HexValue[in[1]];
-      if ((hi | lo) < 0) break;
-      *out++ = uint8_t((hi << shiftFirst) | (lo << shiftSecond));
-      in += 2;
+  int first = -1;  // the first nibble of an incomplete pair, or -1
+  while (in < end) {
+    if (first < 0) {
+#if defined(__SSE2__)
+      // Runs of unbroken hex text go 32 characters at a time.
+      while (end - in >= 32 && DecodeHexBlock(in, out, Swap)) {
+        in += 32;
+        out += 16;
+      }
+#endif
+      while (end - in >= 2) {
+        const int hi = HexValue[in[0]], lo = HexValue[in[1]];
+        if ((hi | lo) < 0) break;
+        *out++ = uint8_t((hi << shiftFirst) | (lo << shiftSecond));
+        in += 2;
+      }
+      if (in == end) break;
     }
-    // Skip to the first digit of the next pair, then to its partner, however far apart.
-    int first = -1;
-    while (in < end && (first = HexValue[*in++]) < 0) {
+    // Text with separators: one character at a time, pairing digits however far apart.
+    const unsigned char* const stop = end - in > 64 ? in + 64 : end;
+    for (; in < stop; ++in) {
+      const int v = HexValue[*in];
+      if (v < 0) continue;
+      if (first < 0) {
+        first = v;
+      } else {
+        *out++ = uint8_t((first << shiftFirst) | (v << shiftSecond));
+        first = -1;
+      }
     }
-    if (first < 0) break;
-    int second = -1;
-    while (in < end && (second = HexValue[*in++]) < 0) {
-    }
-    if (second < 0) break;  // a last digit without a partner is dropped
-    *out++ = uint8_t((first << shiftFirst) | (second << shiftSecond));
   }
+  // A last digit without a partner (first >= 0) is dropped.
   Written = int(out - Dest);
   return Dest;
 }

@@ -2,6 +2,7 @@
 
 #include <QJsonValue>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -264,7 +265,7 @@ TEST(HexText, LongRunsMatchTheDigitRule) {
   std::vector<uint8_t> bytes(1000);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 7 + 3);
   for (bool swap : {false, true})
-    for (const char* digits : {"0123456789ABCDEF", "0123456789abcdef"}) {
+    for (const char* digits : {"0123456789ABCDEF", "0123456789abcdef", "0123456789XYZUVW"}) {
       std::string text(bytes.size() * 2 + 1, 'x');
       BytesToHexText(bytes.data(), text.data(), int(bytes.size()), swap, digits);
       ASSERT_EQ(text.back(), '\0');
@@ -273,6 +274,7 @@ TEST(HexText, LongRunsMatchTheDigitRule) {
         ASSERT_EQ(text[2 * i], swap ? lo : hi) << i;
         ASSERT_EQ(text[2 * i + 1], swap ? hi : lo) << i;
       }
+      if (digits[10] == 'X') continue;  // not hex text
       std::vector<uint8_t> back(bytes.size() + 1, 0xEE);
       int written = -1;
       HexTextToBytes(text.data(), back.data(), int(text.size() - 1), swap, written);
@@ -309,6 +311,47 @@ TEST(HexText, HexTextToBytes) {
     ASSERT_EQ(written, int(c.bytes.size())) << c.text;
     EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + written), c.bytes) << c.text;
     EXPECT_EQ(out[written], 0xEE) << "wrote past the decoded bytes: " << c.text;
+  }
+}
+
+TEST(HexText, HexTextToBytesAgreesWithThePairingRuleOnMixedText) {
+  // Long runs of digits are decoded in blocks; separators may fall anywhere in them, and the
+  // characters just outside the digit ranges must never count as digits.
+  const std::string digits = "0123456789abcdefABCDEF";
+  const std::string others = std::string("/:@G`g \r\n,x\x7F\x80\xB0\xC1\xE6\xFF") + '\0';
+  auto reference = [](const std::string& text, bool swap) {
+    std::vector<uint8_t> bytes;
+    int first = -1;
+    for (unsigned char c : text) {
+      int v = -1;
+      if (c >= '0' && c <= '9') v = c - '0';
+      else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+      else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+      if (v < 0) continue;
+      if (first < 0) {
+        first = v;
+      } else {
+        bytes.push_back(uint8_t(swap ? (v << 4) | first : (first << 4) | v));
+        first = -1;
+      }
+    }
+    return bytes;
+  };
+  std::mt19937 rng(7);
+  for (int round = 0; round < 600; ++round) {
+    const double separatorShare = (round % 3 == 0) ? 0.0 : (round % 3 == 1) ? 0.01 : 0.3;
+    std::bernoulli_distribution separator(separatorShare);
+    std::string text(rng() % 300, ' ');
+    for (char& c : text)
+      c = separator(rng) ? others[rng() % others.size()] : digits[rng() % digits.size()];
+    const bool swap = round % 2 == 1;
+    const std::vector<uint8_t> expected = reference(text, swap);
+    std::vector<uint8_t> out(text.size() / 2 + 1, 0xEE);
+    int written = -1;
+    HexTextToBytes(text.data(), out.data(), int(text.size()), swap, written);
+    ASSERT_EQ(written, int(expected.size())) << "round " << round;
+    ASSERT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + written), expected) << "round " << round;
+    ASSERT_EQ(out[written], 0xEE) << "round " << round;
   }
 }
 
