@@ -75,10 +75,10 @@ static_assert(IsPermutation(EbcdicTable), "the EBCDIC display table must be inve
 
 }  // namespace
 
-const TKorHByteTable MacintoshByteToChar = MacintoshTableValue;
-const TKorHByteTable MacintoshCharToByte = Inverse(MacintoshTableValue);
-const TKorHByteTable EbcdicByteToChar = EbcdicTable;
-const TKorHByteTable EbcdicCharToByte = Inverse(EbcdicTable);
+constinit const TKorHByteTable MacintoshByteToChar = MacintoshTableValue;
+constinit const TKorHByteTable MacintoshCharToByte = Inverse(MacintoshTableValue);
+constinit const TKorHByteTable EbcdicByteToChar = EbcdicTable;
+constinit const TKorHByteTable EbcdicCharToByte = Inverse(EbcdicTable);
 
 // Constant-initialised: the identity is in place before any dynamic initialisation runs.
 constinit TKorHByteTable CustomByteToChar = IdentityTable();
