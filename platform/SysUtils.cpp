@@ -50,8 +50,8 @@ QString Format(const QString& fmt, std::initializer_list<FormatArg> args) {
       // %x of a negative 32-bit value prints its two's complement, as the message tables expect.
       const unsigned long long u = (n < 0 && n >= INT32_MIN) ? static_cast<uint32_t>(n)
                                                              : static_cast<unsigned long long>(n);
-      QString hex = QString::number(u, 16);
-      out += spec == QLatin1Char('X') ? hex.toUpper() : hex;
+      // Hexadecimal placeholders print upper-case digits, as the message tables expect.
+      out += QString::number(u, 16).toUpper();
     }
   }
   return out;

@@ -33,7 +33,8 @@ class EConvertError : public Exception { using Exception::Exception; };
 // One argument of Format: an integer (for %d, %u, %x) or a text (for %s).
 using FormatArg = std::variant<long long, QString>;
 
-// Fills %d, %u, %x, %X, %s and %% placeholders in order, the way the message tables expect.
+// Fills %d, %u, %x, %X (upper-case hex digits), %s and %% placeholders in order, the way the
+// message tables expect.
 // Surplus placeholders are left as they stand; surplus arguments are ignored.
 QString Format(const QString& fmt, std::initializer_list<FormatArg> args);
 

@@ -1,0 +1,295 @@
+#pragma once
+// TCustomKorHexEditor: the hex editor control. It is one class whose member functions live in
+// files named for what they do: KorHexEditor.cpp (construction, lifecycle, notifications),
+// Buffer.cpp (document buffer, file I/O, editing primitives, edit permission),
+// Geometry.cpp (grid layout, position mapping, the cell check, layout setters),
+// Selection.cpp (selection fields), Editing.cpp (deletion, insert mode and edit settings).
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "hexeditor/KorHMemoryStream.h"
+#include "hexeditor/KorHexEditorError.h"
+#include "hexeditor/KorHexEditorTypes.h"
+#include "hexeditor/OffsetFormat.h"
+#include "hexeditor/Translation.h"
+#include "platform/Classes.h"
+#include "platform/Forms.h"
+#include "platform/Graphics.h"
+#include "platform/Grids.h"
+#include "platform/StoredLayout.h"
+
+namespace vexa {
+
+class TCustomKorHexEditor : public TCustomGrid, public IStoredComponent {
+  Q_OBJECT
+
+public:
+  explicit TCustomKorHexEditor(QWidget* parent = nullptr);
+  ~TCustomKorHexEditor() override;
+
+  // ---- document -------------------------------------------------------------------------
+  void NewDocument(const QString& Name);
+  void LoadFromFile(const QString& FileName);
+  void LoadFromStream(TStream& Stream);
+  void SaveToFile(const QString& FileName, bool Rebind);
+  void SaveToStream(TStream& Stream);
+
+  int32_t DataSize() const { return static_cast<int32_t>(FDataStorage->Size()); }
+  const QString& FileName() const { return FFileName; }
+  bool HasFileName() const { return FHasFileName; }
+  bool FileIsReadOnly() const { return FFileIsReadOnly; }
+  bool Modified() const { return FModified; }
+  void SetModified(bool value) { FModified = value; }
+
+  uint8_t ByteAt(int32_t Pos);
+  void SetByteAt(int32_t Pos, uint8_t Value);
+  void ReadBuffer(void* Buffer, int32_t Pos, int32_t Count);
+  virtual void WriteBuffer(const void* Buffer, int32_t Pos, int32_t Count);
+  bool IsByteChanged(int32_t Pos) const;
+  void SetByteChanged(int32_t Pos, bool Value);
+  TBits& ChangedBytes() { return FChangedBytes; }
+  TKorHMemoryStream& DataStorage() { return *FDataStorage; }
+
+  // ---- editing primitives: every change of the data goes through these -------------------
+  void InsertRaw(const void* Buffer, int32_t Count, int32_t Pos);
+  void AppendRaw(const void* Buffer, int32_t Count);
+  void InsertBuffer(const void* Buffer, int32_t Count, int32_t Pos, const QString& Description, bool MoveCaret);
+  void AppendBuffer(const void* Buffer, int32_t Count, const QString& Description, bool MoveCaret);
+  void ReplaceSelection(const void* Buffer, int32_t Count, const QString& Description, bool MoveCaret);
+  int32_t ReplaceRange(const void* Buffer, int32_t Pos, int32_t OldCount, int32_t NewCount,
+                       const QString& Description, bool MoveCaret);
+  void MoveBytes(int32_t From, int32_t To, int32_t Count) { FDataStorage->MoveBytes(From, To, Count); }
+  // Removes start .. end - 1 without recording undo and places the caret (column < 0 keeps it).
+  void DeleteRange(int32_t Start, int32_t End, int32_t ACol, int32_t ARow);
+
+  // The gate every change passes: raises "Cannot update undo storage" when refused.
+  virtual bool EditAllowed(TKorHUndoRecordKind Kind, int32_t A, int32_t B);
+  void RecordUndo(TKorHUndoRecordKind Kind, int32_t Pos, int32_t Count, int32_t ReplCount, const QString& Description);
+  void ClearUndo();
+  bool UndoSuspended() const { return FUndoSuspended; }
+
+  // ---- notifications ----------------------------------------------------------------------
+  virtual void Changed();
+  virtual void SelectionChanged();
+  TKorHProgressEvent OnProgress;
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelectionChanged;
+
+  // ---- selection ----------------------------------------------------------------------------
+  int32_t SelectionAnchor() const { return FSelectionAnchor; }
+  int32_t SelectionStart() const { return FSelectionStart; }
+  int32_t SelectionEnd() const { return FSelectionEnd; }
+  int32_t SelectionLength() const { return FSelectionAnchor < 0 ? 0 : FSelectionEnd - FSelectionStart + 1; }
+  bool IsSelected(int32_t Pos) const {
+    return FSelectionAnchor >= 0 && FSelectionStart <= Pos && Pos <= FSelectionEnd;
+  }
+  void SetSelection(int32_t Anchor, int32_t Other);
+  void ResetSelection(bool Repaint);
+  void SetSelectionFields(int32_t Anchor, int32_t Start, int32_t End);
+  int32_t SelStart() const;
+  void SetSelStart(int32_t Pos);
+  int32_t SelEnd() const;
+  void SetSelEnd(int32_t Pos);
+  bool Selecting() const { return FSelecting; }
+  void SetSelecting(bool value) { FSelecting = value; }
+  void InvalidateRows(int32_t FromPos, int32_t ToPos);
+
+  // ---- geometry -----------------------------------------------------------------------------
+  int32_t GetPosAtCell(int ACol, int ARow);
+  void GetCellAtPos(int32_t Pos, bool InCharField, int& ACol, int& ARow) const;
+  int GetOtherFieldCol(int ACol);             // also sets CaretInCharField from ACol
+  int GetOtherFieldColNoChange(int ACol) const;
+  bool CaretInCharField();
+  void SetCaretInCharField(bool value);
+  int32_t CaretPosition();
+  int32_t ClampedCaretPosition();
+  int32_t Seek(int32_t Offset, int Origin);
+  void MoveCaretToPos(int32_t Pos, bool InCharField);
+  void UpdateGridSize();
+  void UpdateColumnWidths();
+  // Column 0's width from the offset text of the last row (or GutterWidth).
+  void UpdateOffsetColumn();
+  void UpdateRulerTexts();
+  virtual void UpdateCaretPos();
+
+  int CharWidth() const { return FCharWidth; }
+  int CharHeight() const { return FCharHeight; }
+  int HexColumnCount() const { return FHexColumnCount; }
+  int LastHexCol() const { return FLastHexCol; }
+  int NibbleGroupWidth() const { return FNibbleGroupWidth; }
+  int OffsetCharCount() const { return FOffsetRuler.OffsetCharCount(); }
+
+  int BytesPerRow() const { return FBytesPerRow; }
+  void SetBytesPerRow(int value);
+  int BytesPerColumn() const { return FNibbleGroupWidth / 2; }
+  void SetBytesPerColumn(int value);
+  int BytesPerUnit() const { return FBytesPerUnit; }
+  void SetBytesPerUnit(int value);
+  int BytesPerBlock() const { return FBytesPerBlock; }
+  void SetBytesPerBlock(int value);
+  bool SeparateBlocksInCharField() const { return FSeparateBlocksInCharField; }
+  void SetSeparateBlocksInCharField(bool value);
+  bool UnicodeChars() const { return FUnicodeChars; }
+  void SetUnicodeChars(bool value);
+  bool UnicodeBigEndian() const { return FUnicodeBigEndian; }
+  void SetUnicodeBigEndian(bool value);
+  int GutterWidth() const { return FOffsetRuler.GutterWidth(); }
+  void SetGutterWidth(int value);
+  bool ShowRuler() const { return FShowRuler; }
+  void SetShowRuler(bool value);
+
+  // ---- offsets and ruler ------------------------------------------------------------------------
+  const QString& OffsetFormat() const { return FOffsetRuler.OffsetFormat(); }
+  void SetOffsetFormat(const QString& value);
+  const TKorHOffsetFormat& OffsetFormatRecord() const { return FOffsetRuler.OffsetFormatRecord(); }
+  bool HexLowerCase() const { return FOffsetRuler.HexLowerCase(); }
+  void SetHexLowerCase(bool value);
+  // The digit table HexLowerCase selects.
+  const char* HexDigits() const { return FOffsetRuler.HexDigits(); }
+  int RulerBytesPerUnit() const { return FOffsetRuler.RulerBytesPerUnit(); }
+  void SetRulerBytesPerUnit(int value);
+  int RulerNumberBase() const { return FOffsetRuler.RulerNumberBase(); }
+  void SetRulerNumberBase(int value);
+  int RulerUnit() const { return FOffsetRuler.RulerUnit(); }
+  const QString& HexRulerText() const { return FOffsetRuler.HexRulerText(); }
+  const QString& CharRulerText() const { return FOffsetRuler.CharRulerText(); }
+  // The offset text of a row's first byte (the handler's text when one is assigned).
+  virtual QString FormatOffset(uint32_t Position);
+  std::function<void(TCustomKorHexEditor* Sender, int64_t Number, QString& OffsetText)> OnGetOffsetText;
+
+  // ---- characters ---------------------------------------------------------------------------
+  TKorHTranslationKind Translation() const { return FTranslation; }
+  void SetTranslation(TKorHTranslationKind value);
+  uint8_t MaskChar() const { return FMaskChar; }
+  void SetMaskChar(uint8_t value);
+  const TKorHCharSet& MaskedChars() const { return FMaskedChars; }
+  // Held as 0 or 1: painting and typing compare it with a column's parity.
+  int SwapNibbles() const { return FSwapNibbles; }
+  void SetSwapNibbles(bool value);
+  // The ANSI character shown for a byte in the character field, and the byte stored for a
+  // typed ANSI character (0 = refused).
+  uint8_t ByteToDisplayChar(uint8_t b) const;
+  uint8_t TypedCharToByte(uint8_t ch) const;
+  // The 16-bit character of the Unicode character cell at Pos.
+  char16_t UnicodeCharAt(int32_t Pos);
+  void DefineProperties(TFiler& filer) override;
+
+  TFont* Font() const { return FFont; }
+  void SetFont(TFont* value);
+
+  // ---- edit settings --------------------------------------------------------------------------
+  bool InsertMode() const { return FInsertMode && InsertModeAllowed(); }
+  void SetInsertMode(bool value);
+  bool StoredInsertMode() const { return FInsertMode; }
+  bool AllowInsertMode() const { return FAllowInsertMode; }
+  void SetAllowInsertMode(bool value);
+  bool NoSizeChange() const { return FNoSizeChange; }
+  void SetNoSizeChange(bool value);
+  bool ReadOnlyView() const { return FReadOnlyView; }
+  void SetReadOnlyView(bool value);
+  bool InsertModeAllowed() const { return FAllowInsertMode && !FReadOnlyView && !NoSizeChangeInEffect(); }
+  // The size lock as it applies now (the drop of an OLE move may suspend it).
+  bool NoSizeChangeInEffect() const { return FNoSizeChange && !FNoSizeChangeSuspended; }
+
+  // After the stored layout has been read: a fresh "Untitled" document.
+  void Loaded() override;
+
+  // A fixed descriptive text; assigning it does nothing.
+  QString Version() const;
+  void SetVersion(const QString&) {}
+
+protected:
+  // Runs before a save overwrites the bound file: refuses a read-only one.
+  virtual void BeforeOverwriteFile();
+  // Moves the fully written temporary file over the target; the extended control keeps the
+  // previous file as a backup first.
+  virtual void ReplaceTargetFile(const QString& TempName, const QString& Target);
+  void CopyWithProgress(TStream& Source, TStream& Dest, int32_t Count, TKorHProgressKind Kind);
+  // Opens the file for reading (raising the open error) and notes whether it could be written.
+  void CanOpenFile(const QString& FileName);
+  void PushBusyCursor();
+  void PopBusyCursor();
+  void TruncateChangedBytes(int32_t Length);
+
+  // Cell check helpers.
+  void InvalidatePartnerCells(int ACol, int ARow);
+  void ExtendSelection(int ACol, int ARow);
+  // Places the system caret on a cell's top-left corner, or off-screen when it is hidden.
+  void PlaceCaretAt(int ACol, int ARow);
+  virtual void PlaceCaret(int X, int Y);
+
+  // Settings that follow the layout: the offset format's units and the translation.
+  TKorHLayoutValues LayoutValues() const;
+  TKorHOffsetTextRequest OffsetTextRequest();
+  void UnicodeModeSwitchingOn();
+
+  // The caret's field as last computed, without looking at the current cell again.
+  bool CaretInCharFieldRaw() const { return FCaretInCharField; }
+  // The caret glyph follows the effective insert mode and the read-only view.
+  virtual void InsertModeChanged() {}
+
+  virtual void CreateWnd();
+  void WndProc(TMessage& Message) override;
+  bool SelectCell(int ACol, int ARow) override;
+  void Resize() override;
+  void TopLeftChanged() override;
+  void showEvent(QShowEvent* event) override;
+
+  // The undo storage behind the gate. Until a storage is attached nothing is recorded and
+  // every permitted step succeeds.
+  virtual void ClearUndoStorage() {}
+  virtual bool AddUndoRecord(TKorHUndoRecordKind, int32_t, int32_t, int32_t, const QString&) { return true; }
+  virtual void SetUndoTopSelection(int32_t, int32_t) {}
+  virtual int32_t UndoStepCount() const { return 0; }
+
+  std::unique_ptr<TKorHMemoryStream> FDataStorage;
+  QString FFileName = QStringLiteral("---");
+  bool FHasFileName = false;
+  bool FFileIsReadOnly = true;
+  bool FModified = false;
+  QString FProgressName;
+  TBits FChangedBytes;
+  std::vector<TCursor> FBusyCursorStack;
+  int32_t FSelectionChangedCount = 0;
+  bool FWindowCreated = false;
+
+  int32_t FSelectionAnchor = -1;
+  int32_t FSelectionStart = -1;
+  int32_t FSelectionEnd = -1;
+  int32_t FSelectionOrigin = -1;
+  bool FSelecting = false;
+
+  int FBytesPerRow = 16;
+  int FHexColumnCount = 32;
+  int FLastHexCol = 33;
+  int FNibbleGroupWidth = 4;
+  int FBytesPerUnit = 1;
+  int FBytesPerBlock = -1;
+  bool FSeparateBlocksInCharField = true;
+  bool FUnicodeChars = false;
+  bool FUnicodeBigEndian = false;
+  bool FShowRuler = false;
+  int FCharWidth = -1;
+  int FCharHeight = 0;
+  TKorHOffsetRuler FOffsetRuler;
+  bool FCaretInCharField = false;
+  bool FInSelectCell = false;
+  TFont* FFont = nullptr;
+
+  TKorHTranslationKind FTranslation = tkAsIs;
+  uint8_t FMaskChar = DefaultMaskChar;
+  TKorHCharSet FMaskedChars = DefaultMaskedChars();
+  int FSwapNibbles = 0;
+
+  bool FInsertMode = false;
+  bool FAllowInsertMode = true;
+  bool FNoSizeChange = false;
+  bool FNoSizeChangeSuspended = false;
+  bool FReadOnlyView = false;
+  bool FUndoSuspended = false;
+};
+
+}  // namespace vexa

@@ -1,0 +1,50 @@
+#pragma once
+// A hex editor control on a temporary folder, for the control's tests.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "TestSupport.h"
+#include "hexeditor/KorHexEditorEx.h"
+
+namespace vexa::test {
+
+class EditorTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(Dir.isValid());
+    Editor = std::make_unique<TKorHexEditorEx>();
+    Editor->resize(800, 600);
+    Editor->Loaded();
+  }
+
+  QString Path(const QString& name) const { return Dir.filePath(name); }
+  // Files in the folder other than the ones named (leftover temporaries, backups).
+  QStringList FilesIn() const { return QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+  // Records every progress event.
+  std::vector<int> RecordProgress(int cancelAt = -1) {
+    Events.clear();
+    Editor->OnProgress = [this, cancelAt](TCustomKorHexEditor*, TKorHProgressKind kind, const QString& name,
+                                          uint8_t percent, bool& cancel) {
+      Events.push_back(percent);
+      Kinds.push_back(kind);
+      Names.push_back(name);
+      if (cancelAt >= 0 && int(Events.size()) > cancelAt) cancel = true;
+    };
+    return Events;
+  }
+
+  QTemporaryDir Dir;
+  std::unique_ptr<TKorHexEditorEx> Editor;
+  std::vector<int> Events;
+  std::vector<TKorHProgressKind> Kinds;
+  QStringList Names;
+};
+
+}  // namespace vexa::test
