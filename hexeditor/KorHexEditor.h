@@ -180,6 +180,10 @@ public:
   TFont* Font() const { return FFont; }
   void SetFont(TFont* value);
 
+  // ---- rendering, colours and the caret glyph (Paint.cpp, Colors.cpp, Caret.cpp) ----------
+  // (public members of the painting code go here)
+  // ---- end of rendering ----
+
   // ---- edit settings --------------------------------------------------------------------------
   bool InsertMode() const { return FInsertMode && InsertModeAllowed(); }
   void SetInsertMode(bool value);
@@ -278,6 +282,9 @@ protected:
   bool FCaretInCharField = false;
   bool FInSelectCell = false;
   TFont* FFont = nullptr;
+
+  // ---- rendering fields ----
+  // ---- end of rendering fields ----
 
   TKorHTranslationKind FTranslation = tkAsIs;
   uint8_t FMaskChar = DefaultMaskChar;
