@@ -57,8 +57,8 @@ public:
   // The directory joined with the selected entry's name; "" when no entry is selected.
   QString FileName() const;
 
-  TNotifyEvent OnChange;    // the selection changed
-  TNotifyEvent OnDblClick;  // a double-click anywhere in the list
+  TSenderEvent OnChange;    // the selection changed
+  TSenderEvent OnDblClick;  // a double-click anywhere in the list
   // A context menu was asked for at MousePos (client coordinates, or (-1, -1) from the
   // keyboard); setting Handled stops nothing else here, as the list has no menu of its own.
   std::function<void(QObject* Sender, const QPoint& MousePos, bool& Handled)> OnContextPopup;
@@ -85,7 +85,7 @@ public:
   TFileListBoxEx* FileList() const { return FFileList; }
   void SetFileList(TFileListBoxEx* list);
 
-  TNotifyEvent OnChange;
+  TSenderEvent OnChange;
 
 private:
   void Fill();
@@ -107,7 +107,7 @@ public:
   void SetDirList(TDirectoryListBoxEx* list) { FDirList = list; }
 
   // The user chose another volume; the directory list has already moved to its root.
-  TNotifyEvent OnChange;
+  TSenderEvent OnChange;
 
 private:
   QPointer<TDirectoryListBoxEx> FDirList;

@@ -726,6 +726,8 @@ bool TAdvToolPanelTab::eventFilter(QObject* watched, QEvent* event) {
 void TAdvToolPanelTab::Dock() {
   QWidget* p = parentWidget();
   if (!p) return;
+  // Captions may have been set after the panels were added.
+  for (int i = 0; i < PanelCount(); ++i) FTabs->setTabText(i, FPanels[static_cast<size_t>(i)]->Caption());
   const int strip = FTabs->sizeHint().width();
   const int w = strip + (FOpen >= 0 ? PanelWidth : 0);
   setGeometry(p->width() - w, 0, w, p->height());

@@ -35,7 +35,8 @@ class QTabBar;
 
 namespace vexa {
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
+// An event that carries only its sender.
+using TSenderEvent = std::function<void(QObject* Sender)>;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
@@ -54,8 +55,8 @@ class TAdvToolBarForm : public QWidget {
 public:
   explicit TAdvToolBarForm(QWidget* parent = nullptr);
 
-  TNotifyEvent OnCreate;
-  TNotifyEvent OnShow;
+  TSenderEvent OnCreate;
+  TSenderEvent OnShow;
 
 protected:
   // Runs OnCreate; an exception reaches the default exception display, as when creating a form.
@@ -96,7 +97,7 @@ public:
   // Calls OnExecute; false when it is unassigned. Exceptions pass to the caller.
   bool Execute();
 
-  TNotifyEvent OnExecute;
+  TSenderEvent OnExecute;
 
 private:
   QString FCaption;
@@ -165,7 +166,7 @@ public:
   explicit TAdvGlowButton(QWidget* parent = nullptr);
   QString Caption() const { return text(); }
   void SetCaption(const QString& caption) { setText(caption); }
-  TNotifyEvent OnClick;
+  TSenderEvent OnClick;
 };
 
 // OnClick fires when the user toggles the box, not when the program sets Checked.
@@ -179,7 +180,7 @@ public:
   void SetCaption(const QString& caption) { setText(caption); }
   bool Checked() const { return isChecked(); }
   void SetChecked(bool checked) { setChecked(checked); }
-  TNotifyEvent OnClick;
+  TSenderEvent OnClick;
 };
 
 // A drop-down list. OnChange fires when the user picks another item, not when the program
@@ -196,7 +197,7 @@ public:
   void SetItemIndex(int index);
   // The text of the selected item ("" when none).
   QString Text() const { return currentText(); }
-  TNotifyEvent OnChange;
+  TSenderEvent OnChange;
 
 private:
   bool FSetting = false;
@@ -271,7 +272,7 @@ class TAdvShapeButton : public QToolButton {
 public:
   explicit TAdvShapeButton(QWidget* parent = nullptr);
   TAdvPreviewMenu* AdvPreviewMenu = nullptr;
-  TNotifyEvent OnClick;
+  TSenderEvent OnClick;
 };
 
 // The ribbon: a caption bar (caption text, minimise / maximise / close buttons acting on the
@@ -315,7 +316,7 @@ private:
 struct TAdvPreviewSubMenuItem {
   QString Caption;
   TAction* Action = nullptr;  // when set, the item shows the action's caption and runs it
-  TNotifyEvent OnClick;
+  TSenderEvent OnClick;
 };
 
 struct TAdvPreviewMenuItem {
@@ -323,12 +324,12 @@ struct TAdvPreviewMenuItem {
   bool CanSelect = true;  // false: clicking the item itself does nothing
   int ImageIndex = -1;
   std::vector<TAdvPreviewSubMenuItem> SubItems;
-  TNotifyEvent OnClick;
+  TSenderEvent OnClick;
 };
 
 struct TAdvPreviewMenuButton {
   QString Caption;
-  TNotifyEvent OnClick;
+  TSenderEvent OnClick;
 };
 
 // The application menu: items on the left, the sub-items of the item under the mouse on the
@@ -385,7 +386,7 @@ public:
   int ActivePageIndex() const { return currentIndex(); }
   void SetActivePageIndex(int index);
   TAdvOfficePage* ActivePage() const { return Pages(currentIndex()); }
-  TNotifyEvent OnChange;
+  TSenderEvent OnChange;
 
 private:
   bool FSetting = false;
@@ -497,7 +498,7 @@ public:
   explicit TMenuItem(const QString& caption, QObject* parent = nullptr);
   QString Caption() const { return text(); }
   void SetCaption(const QString& caption);
-  TNotifyEvent OnClick;
+  TSenderEvent OnClick;
 };
 
 enum TMenuAnimation { maNone, maTopToBottom, maBottomToTop };
