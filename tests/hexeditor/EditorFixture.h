@@ -30,6 +30,8 @@ protected:
   // Records every progress event.
   std::vector<int> RecordProgress(int cancelAt = -1) {
     Events.clear();
+    Kinds.clear();
+    Names.clear();
     Editor->OnProgress = [this, cancelAt](TCustomKorHexEditor*, TKorHProgressKind kind, const QString& name,
                                           uint8_t percent, bool& cancel) {
       Events.push_back(percent);

@@ -100,9 +100,9 @@ TEST(RadixText, FromRadixTextRefusesForeignCharacters) {
       {"1g", 16, "Invalid character G, cannot convert using radix 10h"},  // reported upper-cased
       {"1012", 2, "Invalid character 2, cannot convert using radix 2h"},
       {"9", 8, "Invalid character 9, cannot convert using radix 8h"},
-      {"A", 10, "Invalid character A, cannot convert using radix ah"},
-      {" 1", 10, "Invalid character  , cannot convert using radix ah"},
-      {"-1", 10, "Invalid character -, cannot convert using radix ah"},
+      {"A", 10, "Invalid character A, cannot convert using radix Ah"},
+      {" 1", 10, "Invalid character  , cannot convert using radix Ah"},
+      {"-1", 10, "Invalid character -, cannot convert using radix Ah"},
       {QString::fromUtf8("1\xC3\xA9"), 16, QString::fromUtf8("Invalid character \xC3\xA9, cannot convert using radix 10h")},
       {QString::fromUtf8("\xF0\x9F\x98\x80"), 16,
        QString::fromUtf8("Invalid character \xF0\x9F\x98\x80, cannot convert using radix 10h")},

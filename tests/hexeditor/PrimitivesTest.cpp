@@ -74,14 +74,21 @@ TEST_F(PrimitivesTest, ReplaceRangeGrowsShrinksOrOverwrites) {
       {2, 2, 2, "XY", "abXYefgh"},
       {2, 3, 1, "X", "abXfgh"},
       {2, 1, 3, "XYZ", "abXYZdefgh"},
-      {6, 10, 10, "XY", "abcdefXY"},  // cut to the data, both counts alike
+      {6, 3, 3, "XYZ", "abcdefXY"},  // one past the end: cut to the data, both counts alike
   };
   for (const Case& c : cases) {
     Load("abcdefgh");
     const int written = Editor->ReplaceRange(c.with.constData(), c.pos, c.oldCount, c.newCount, "Replace", false);
     EXPECT_EQ(Data(), c.expected) << c.pos << "/" << c.oldCount << "/" << c.newCount;
-    EXPECT_EQ(written, std::min<int>(c.newCount, c.with.size()));
+    EXPECT_EQ(written, std::min<int>(c.newCount, 8 - c.pos));
   }
+}
+
+TEST_F(PrimitivesTest, ReplaceRangeReachingPastTheEndIsRefused) {
+  Load("abcdefgh");
+  EXPECT_EQ(Refusal([&] { Editor->ReplaceRange("XY", 6, 4, 2, "Replace", false); }), msgDataBounds);
+  EXPECT_EQ(Data(), "abcdefgh");
+  EXPECT_FALSE(Editor->Modified());
 }
 
 TEST_F(PrimitivesTest, ReplaceSelectionReplacesTheSelectedBytes) {
