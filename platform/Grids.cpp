@@ -1196,7 +1196,13 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     if (cell.X >= FFixedCols && cell.Y >= FFixedRows) {
       FGridState = gsSelecting;
       FAutoScrollTimer.start();
-      MoveColRow(cell.X, cell.Y, !(Shift.testFlag(ssShift) && FOptions.testFlag(goRangeSelect)), true);
+      try {
+        MoveColRow(cell.X, cell.Y, !(Shift.testFlag(ssShift) && FOptions.testFlag(goRangeSelect)), true);
+      } catch (...) {
+        // A press that failed starts no drag.
+        StopTracking();
+        throw;
+      }
     }
   }
   if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
