@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "hexeditor/Colors.h"
 #include "hexeditor/KorHMemoryStream.h"
 #include "hexeditor/KorHexEditorError.h"
 #include "hexeditor/KorHexEditorTypes.h"
@@ -181,7 +182,42 @@ public:
   void SetFont(TFont* value);
 
   // ---- rendering, colours and the caret glyph (Paint.cpp, Colors.cpp, Caret.cpp) ----------
-  // (public members of the painting code go here)
+  // The colour set is the control's own; assigning copies the colours into it.
+  TKorHColors* Colors() const { return FColors.get(); }
+  void SetColors(TKorHColors* value) { FColors->Assign(value); }
+  TKorHCaretKind CaretKind() const { return FCaretKind; }
+  void SetCaretKind(TKorHCaretKind value);
+  // CaretKind as its ordinal (ckFull = 0 … ckAuto = 3) for the stored layout.
+  int CaretKindValue() const { return FCaretKind; }
+  void SetCaretKindValue(int value);
+  bool FocusFrame() const { return FFocusFrame; }
+  void SetFocusFrame(bool value);
+  bool DrawGridLines() const { return FDrawGridLines; }
+  void SetDrawGridLines(bool value);
+  bool DrawGutter3D() const { return FDrawGutter3D; }
+  void SetDrawGutter3D(bool value);
+  bool ShowPositionIfNotFocused() const { return FShowPositionIfNotFocused; }
+  void SetShowPositionIfNotFocused(bool value);
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool value);
+  bool GraySelectionIfNotFocused() const { return FGraySelectionIfNotFocused; }
+  void SetGraySelectionIfNotFocused(bool value);
+  TKorHDrawCellEvent OnDrawCell;
+
+  // The field painted with ActiveFieldBackground: true for the character field.
+  bool ActiveCharField() const { return FActiveCharField; }
+  // The shape of the system caret while the control has the focus (white pixels invert).
+  const QImage& CaretGlyph() const { return FCaretGlyph; }
+  // The insertion mark of a pending drop, drawn in one cell while visible.
+  bool DropMarkerVisible() const { return FDropMarkerVisible; }
+  TGridCoord DropMarkerCell() const { return FDropMarkerCell; }
+  void SetDropMarker(bool Visible, int ACol, int ARow);
+
+  // Draws the visible part of the grid; the only drawing entry point.
+  void Paint() override;
+  // Draws the bookmark glyphs of a data row into its offset cell (ACell, viewport
+  // coordinates), after the offset text. Nothing is drawn until bookmarks exist.
+  virtual void DrawBookmarkGlyphs(int ARow, const QRect& ACell) { (void)ARow, (void)ACell; }
   // ---- end of rendering ----
 
   // ---- edit settings --------------------------------------------------------------------------
@@ -233,7 +269,7 @@ protected:
   // The caret's field as last computed, without looking at the current cell again.
   bool CaretInCharFieldRaw() const { return FCaretInCharField; }
   // The caret glyph follows the effective insert mode and the read-only view.
-  virtual void InsertModeChanged() {}
+  virtual void InsertModeChanged();
 
   virtual void CreateWnd();
   void WndProc(TMessage& Message) override;
@@ -284,6 +320,33 @@ protected:
   TFont* FFont = nullptr;
 
   // ---- rendering fields ----
+  // Rebuilds CaretGlyph for the current cell size and CaretKind and shows the system caret.
+  void CreateCaretGlyph();
+  void DoEnter() override;
+  void DoExit() override;
+  // The CaretKind ckAuto would choose now.
+  TKorHCaretKind EffectiveCaretKind() const;
+
+  std::unique_ptr<TKorHColors> FColors = std::make_unique<TKorHColors>(this);
+  TKorHCaretKind FCaretKind = ckAuto;
+  bool FFocusFrame = true;
+  bool FDrawGridLines = false;
+  bool FDrawGutter3D = true;
+  bool FShowPositionIfNotFocused = false;
+  bool FHideSelection = false;
+  bool FGraySelectionIfNotFocused = false;
+  bool FActiveCharField = true;
+  QImage FCaretGlyph;
+  bool FDropMarkerVisible = false;
+  TGridCoord FDropMarkerCell{-1, -1};
+  // Paint's per-column layout of the visible scrolled columns, kept to avoid reallocating.
+  struct TPaintColumn {
+    int Col;
+    int Left;
+    int Width;
+  };
+  std::vector<TPaintColumn> FPaintColumns;
+  QString FPaintText;
   // ---- end of rendering fields ----
 
   TKorHTranslationKind FTranslation = tkAsIs;

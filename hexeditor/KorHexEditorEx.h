@@ -33,6 +33,14 @@ class TKorHexEditorEx : public TCustomKorHexEditor {
   Q_PROPERTY(bool CreateBackup READ CreateBackup WRITE SetCreateBackup)
   Q_PROPERTY(QString BackupExtension READ BackupExtension WRITE SetBackupExtension)
   Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+  Q_PROPERTY(vexa::TKorHColors* Colors READ Colors WRITE SetColors)
+  Q_PROPERTY(int CaretKind READ CaretKindValue WRITE SetCaretKindValue)
+  Q_PROPERTY(bool FocusFrame READ FocusFrame WRITE SetFocusFrame)
+  Q_PROPERTY(bool DrawGridLines READ DrawGridLines WRITE SetDrawGridLines)
+  Q_PROPERTY(bool DrawGutter3D READ DrawGutter3D WRITE SetDrawGutter3D)
+  Q_PROPERTY(bool ShowPositionIfNotFocused READ ShowPositionIfNotFocused WRITE SetShowPositionIfNotFocused)
+  Q_PROPERTY(bool HideSelection READ HideSelection WRITE SetHideSelection)
+  Q_PROPERTY(bool GraySelectionIfNotFocused READ GraySelectionIfNotFocused WRITE SetGraySelectionIfNotFocused)
 
 public:
   explicit TKorHexEditorEx(QWidget* parent = nullptr);
