@@ -60,6 +60,45 @@ void NoteMouse(const QMouseEvent& e) {
   gButtons = e.buttons();
 }
 
+// Follows key and mouse state through every event of the application, so that IsKeyDown and
+// IsMouseButtonDown also know about presses and releases that went to other widgets.
+class InputTracker : public QObject {
+public:
+  bool eventFilter(QObject*, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease: {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (!(e->type() == QEvent::KeyRelease && k->isAutoRepeat())) NoteKey(*k, e->type() == QEvent::KeyPress);
+        break;
+      }
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+        NoteMouse(*static_cast<QMouseEvent*>(e));
+        break;
+      case QEvent::ApplicationDeactivate:
+        // Whatever is pressed from now on goes to another program.
+        gModifiers = Qt::NoModifier;
+        gButtons = Qt::NoButton;
+        gKeysDown.reset();
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+};
+
+void InstallInputTracker() {
+  static QPointer<InputTracker> tracker;
+  if (tracker || !QCoreApplication::instance()) return;
+  tracker = new InputTracker;
+  tracker->setParent(QCoreApplication::instance());
+  QCoreApplication::instance()->installEventFilter(tracker);
+}
+
 // ---- CP1252 -----------------------------------------------------------------------------------
 
 // CP1252 byte -> UTF-16 unit, built once from iconv; 0xFFFF for bytes iconv leaves undefined.
@@ -497,6 +536,7 @@ int TGridAxis::FirstFittingStart(int lo, int end, int64_t room) const {
 // ---- TCustomGrid ------------------------------------------------------------------------------------------
 
 TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+  InstallInputTracker();
   FHorz.SetCount(5);
   FVert.SetCount(5);
   FHorz.SetDefaultSize(64);
@@ -1009,7 +1049,7 @@ void TCustomGrid::paintEvent(QPaintEvent* e) {
   FCanvas.EndPaint();
   painter.restore();
   painter.setClipRect(e->rect());
-  PaintCaret(this, painter);
+  PaintCaret(CaretOwner() == viewport() ? viewport() : this, painter);
   FUpdateRect = QRect();
 }
 

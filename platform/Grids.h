@@ -371,7 +371,10 @@ protected:
   // current cell with the arrow, page, Home and End keys.
   virtual void KeyDown(uint16_t& Key, TShiftState Shift);
   virtual void KeyUp(uint16_t& Key, TShiftState Shift);
-  // A typed character as its CP1252 byte. The default fires OnKeyPress.
+  // A typed character as its CP1252 byte, after KeyDown of the same key (also when KeyDown
+  // cleared the key, as character messages follow key messages). Control characters
+  // (Backspace 8, Return 13, Ctrl+letter 1..26) come too; Delete and Alt combinations bring
+  // none, and a character CP1252 cannot hold is not delivered. The default fires OnKeyPress.
   virtual void KeyPress(char& Key);
   // Mouse, in viewport coordinates. The default press handling focuses the grid and, for the
   // left button on a scrolled cell, moves the current cell there and starts tracking; move

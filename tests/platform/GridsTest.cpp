@@ -611,6 +611,16 @@ TEST_F(GridTest, ShiftStateIsKnownWhileTheKeyIsHeld) {
   EXPECT_FALSE(IsKeyDown(VK_SHIFT));
   QTest::keyClick(G, Qt::Key_Right);
   EXPECT_FALSE(G->ShiftSeenInKeyDown);
+  // Keys and buttons that went to another widget count too.
+  QTest::keyPress(FOther, Qt::Key_Control);
+  EXPECT_TRUE(IsKeyDown(VK_CONTROL));
+  QTest::keyRelease(FOther, Qt::Key_Control);
+  EXPECT_FALSE(IsKeyDown(VK_CONTROL));
+  QTest::mousePress(FWindow.get(), Qt::RightButton, Qt::NoModifier, QPoint(1, 1));
+  EXPECT_TRUE(IsMouseButtonDown(mbRight));
+  EXPECT_FALSE(IsMouseButtonDown(mbLeft));
+  QTest::mouseRelease(FWindow.get(), Qt::RightButton, Qt::NoModifier, QPoint(1, 1));
+  EXPECT_FALSE(IsMouseButtonDown(mbRight));
 }
 
 TEST_F(GridTest, DefaultKeysMoveTheCurrentCell) {
