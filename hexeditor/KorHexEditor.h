@@ -104,6 +104,8 @@ public:
   int GetOtherFieldCol(int ACol);             // also sets CaretInCharField from ACol
   int GetOtherFieldColNoChange(int ACol) const;
   bool CaretInCharField();
+  // The field as GetPosAtCell last computed it, without looking at the current cell again.
+  bool CaretInCharFieldRaw() const { return FCaretInCharField; }
   void SetCaretInCharField(bool value);
   int32_t CaretPosition();
   int32_t ClampedCaretPosition();
@@ -266,8 +268,6 @@ protected:
   TKorHOffsetTextRequest OffsetTextRequest();
   void UnicodeModeSwitchingOn();
 
-  // The caret's field as last computed, without looking at the current cell again.
-  bool CaretInCharFieldRaw() const { return FCaretInCharField; }
   // The caret glyph follows the effective insert mode and the read-only view.
   virtual void InsertModeChanged();
 
