@@ -1365,7 +1365,6 @@ void TCustomGrid::focusInEvent(QFocusEvent* e) {
 void TCustomGrid::focusOutEvent(QFocusEvent* e) {
   QAbstractScrollArea::focusOutEvent(e);
   StopTracking();
-  gButtons = Qt::NoButton;
   InvalidateCell(FCurrent.X, FCurrent.Y);
   Guarded([this] { DoExit(); });
 }

@@ -2,6 +2,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QScrollBar>
+#include <QStyleHints>
+#include <QGuiApplication>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -774,6 +776,42 @@ TEST_F(GridTest, CaretInvertsItsRectangleWhileShown) {
   EXPECT_EQ(pixel(12, 13), QColor(Qt::white));
   EXPECT_FALSE(ShowCaret(G));
   EXPECT_FALSE(SetCaretPos(1, 1));
+}
+
+TEST_F(GridTest, CaretBlinks) {
+  const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+  if (flash <= 0) GTEST_SKIP() << "the platform does not blink";
+  G->SetDefaultDrawing(false);
+  G->SetColor(clWhite);
+  ASSERT_TRUE(CreateCaret(G, QImage(), 4, 4));
+  SetCaretPos(20, 20);
+  ShowCaret(G);
+  auto on = [&] { return VP()->grab().toImage().pixelColor(21, 21) == QColor(Qt::black); };
+  EXPECT_TRUE(on());
+  auto waitFor = [&](bool state) {
+    QElapsedTimer t;
+    t.start();
+    while (on() != state && t.elapsed() < 2 * flash) QTest::qWait(20);
+    return on() == state;
+  };
+  EXPECT_TRUE(waitFor(false));
+  EXPECT_TRUE(waitFor(true));
+  DestroyCaret();
+}
+
+TEST_F(GridTest, ResizingCallsResizeAndKeepsTheLastPageFull) {
+  Layout(5, 100, 30, 10, 1, 1);
+  G->SetTopRow(1000);
+  const int oldMax = G->MaxTopRow();
+  EXPECT_EQ(G->TopRow(), oldMax);
+  const int resizes = G->Resizes;
+  const int changes = G->TopLeftChanges;
+  FWindow->resize(400, 500);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(G->Resizes, resizes + 1);
+  EXPECT_LT(G->MaxTopRow(), oldMax);
+  EXPECT_EQ(G->TopRow(), G->MaxTopRow()) << "no empty space below the last row";
+  EXPECT_EQ(G->TopLeftChanges, changes + 1);
 }
 
 TEST_F(GridTest, CaretDiesWithItsOwner) {
