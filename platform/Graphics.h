@@ -96,9 +96,9 @@ enum TFontStyle { fsBold = 0x1, fsItalic = 0x2, fsUnderline = 0x4, fsStrikeOut =
 using TFontStyles = QFlags<TFontStyle>;
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFontStyles)
 
-// A font description. Height < 0 is the pixel height of the characters (the em size);
-// Height > 0 is the pixel height of the cell. Size is in points at 96 dots per inch and
-// follows Height: Size = -Height * 72 / 96, rounded.
+// A font description. Height < 0 is the pixel height of the characters (the em size); a
+// positive Height (the cell height in the component library) is drawn at that em size too.
+// Size is in points at 96 dots per inch and follows Height: Size = -Height * 72 / 96, rounded.
 class TFont : public QObject {
   Q_OBJECT
   Q_PROPERTY(QString Name READ Name WRITE SetName)
@@ -129,8 +129,8 @@ public:
   void Assign(const TFont& source);
   bool SameAs(const TFont& other) const;
 
-  // The Qt font: pixel size |Height| (at least 1), fixed pitch hint, no font merging
-  // surprises for hinting (full hinting keeps cell widths integral).
+  // The Qt font: pixel size |Height| (at least 1), a typewriter style hint and full hinting
+  // (which keeps character widths whole pixels).
   QFont ToQFont() const;
 
   // Fired after every change.

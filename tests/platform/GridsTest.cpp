@@ -704,7 +704,7 @@ TEST_F(GridTest, ExceptionsInOverridesReachTheExceptionDisplay) {
          QCoreApplication::sendPostedEvents(G);
        },
        QStringLiteral("message failed")},
-      {"SelectCellFromScrollBar", &TestGrid::ThrowInSelectCell,
+      {"SelectCellFromClick", &TestGrid::ThrowInSelectCell,
        [&] { QTest::mouseClick(VP(), Qt::LeftButton, Qt::NoModifier, Center(4, 4)); }, QStringLiteral("select failed")},
   };
   for (const Case& c : cases) {
