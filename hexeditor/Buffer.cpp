@@ -40,6 +40,8 @@ void TCustomKorHexEditor::CopyWithProgress(TStream& Source, TStream& Dest, int32
   int lastReported = 255;
   const QString name = FProgressName.isEmpty() ? FFileName : FProgressName;
   static uint8_t scratch[kCopyChunk];
+  auto* memDest = dynamic_cast<TMemoryStream*>(&Dest);
+  auto* memSource = dynamic_cast<TMemoryStream*>(&Source);
   int32_t remaining = Count;
   while (remaining > 0) {
     // Whole percentages, rounded to the nearest with ties to even.
@@ -53,8 +55,18 @@ void TCustomKorHexEditor::CopyWithProgress(TStream& Source, TStream& Dest, int32
       }
     }
     const int32_t chunk = std::min(remaining, kCopyChunk);
-    Source.ReadBuffer(scratch, chunk);
-    Dest.WriteBuffer(scratch, chunk);
+    // A memory stream on either side serves as the chunk buffer itself, which saves a copy
+    // of every byte; otherwise the chunk goes through the scratch buffer.
+    if (memDest && memDest->Position() + chunk <= memDest->Size()) {
+      Source.ReadBuffer(memDest->Memory() + memDest->Position(), chunk);
+      memDest->Seek(chunk, soCurrent);
+    } else if (memSource && memSource->Position() + chunk <= memSource->Size()) {
+      Dest.WriteBuffer(memSource->Memory() + memSource->Position(), chunk);
+      memSource->Seek(chunk, soCurrent);
+    } else {
+      Source.ReadBuffer(scratch, chunk);
+      Dest.WriteBuffer(scratch, chunk);
+    }
     remaining -= chunk;
   }
 }
