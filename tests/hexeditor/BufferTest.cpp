@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "EditorFixture.h"
@@ -302,6 +302,35 @@ TEST_F(BufferTest, FailedReadLeavesAnEmptyDocument) {
   EXPECT_EQ(MessageOf<EReadError>([&] { Editor->LoadFromStream(stream); }), "Stream read error");
   EXPECT_EQ(Editor->DataSize(), 0);
   EXPECT_FALSE(Editor->HasFileName());
+}
+
+TEST_F(BufferTest, FailedAllocationLeavesAnEmptyDocument) {
+  // A stream too large for the memory the child process may have: the buffer cannot be had.
+  class HugeStream : public TMemoryStream {
+  public:
+    int64_t Size() override { return int64_t(1500) << 20; }
+  } stream;
+  WriteFile(Path("d.bin"), Pattern(8));
+  Editor->LoadFromFile(Path("d.bin"));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    rlimit lim{int64_t(1) << 30, int64_t(1) << 30};
+    setrlimit(RLIMIT_AS, &lim);
+    int code = 3;
+    try {
+      Editor->LoadFromStream(stream);
+      code = 1;
+    } catch (const EOutOfMemory&) {
+      code = Editor->DataSize() == 0 && !Editor->HasFileName() ? 0 : 2;
+    } catch (...) {
+    }
+    _exit(code);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(BufferTest, NewDocumentIsEmptyUntitledAndReadOnly) {
