@@ -5,6 +5,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <exception>
+#include <typeinfo>
+
+#include "platform/SysUtils.h"
+
 namespace vexa::test {
 
 // Replaces the default exception display with a recorder (see ShownExceptions).
@@ -17,5 +22,20 @@ void WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
 // Bytes 0, 1, 2, ... (mod 256), count of them.
 QByteArray Pattern(int count);
+
+// The message of the exception of class E that fn raises; "no exception" when it raises
+// none, and a note naming the class when it raises another one.
+template <class E = vexa::Exception, class F>
+QString MessageOf(F&& fn) {
+  try {
+    fn();
+  } catch (const E& e) {
+    if constexpr (std::is_base_of_v<vexa::Exception, E>) return e.Message();
+    return QString::fromUtf8(e.what());
+  } catch (const std::exception& e) {
+    return QStringLiteral("other exception (%1): %2").arg(typeid(e).name(), QString::fromUtf8(e.what()));
+  }
+  return QStringLiteral("no exception");
+}
 
 }  // namespace vexa::test

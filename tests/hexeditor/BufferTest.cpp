@@ -16,22 +16,6 @@
 using namespace vexa;
 using namespace vexa::test;
 
-namespace {
-
-template <class E, class F>
-QString MessageOf(F&& fn) {
-  try {
-    fn();
-  } catch (const E& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return QStringLiteral("wrong exception: ") + QString::fromUtf8(e.what());
-  }
-  return QStringLiteral("no exception");
-}
-
-}  // namespace
-
 class BufferTest : public EditorTest {};
 
 TEST_F(BufferTest, ProgressIsReportedPerWholePercentAndOnceMoreBeforeTheLastChunk) {

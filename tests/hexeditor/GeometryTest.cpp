@@ -16,14 +16,6 @@ protected:
     WriteFile(Path("d.bin"), Pattern(size));
     Editor->LoadFromFile(Path("d.bin"));
   }
-  QString Refusal(const std::function<void()>& fn) {
-    try {
-      fn();
-    } catch (const EKorHexEditor& e) {
-      return e.Message();
-    }
-    return "accepted";
-  }
   void ClickCell(int col, int row) {
     Editor->show();
     const QRect r = Editor->CellRect(col, row);
@@ -170,7 +162,7 @@ TEST_F(GeometryTest, LayoutSettersRefuseInvalidValuesAndChangeNothing) {
       {[&] { Editor->SetSelEnd(64); }, msgInvalidSelEnd},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Refusal(c.set), c.message);
+    EXPECT_EQ(MessageOf<EKorHexEditor>(c.set), c.message);
     EXPECT_EQ(Editor->BytesPerRow(), 16);
     EXPECT_EQ(Editor->BytesPerColumn(), 2);
     EXPECT_EQ(Editor->BytesPerUnit(), 1);
@@ -184,11 +176,11 @@ TEST_F(GeometryTest, UnicodeModeChecksInOrderAndSetsTheUnit) {
   Load(7);
   Editor->SetBytesPerRow(15);
   Editor->SetBytesPerColumn(3);
-  EXPECT_EQ(Refusal([&] { Editor->SetUnicodeChars(true); }), msgInvalidBytesPerLine);
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->SetUnicodeChars(true); }), msgInvalidBytesPerLine);
   Editor->SetBytesPerRow(16);
-  EXPECT_EQ(Refusal([&] { Editor->SetUnicodeChars(true); }), msgInvalidBytesPerColumn);
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->SetUnicodeChars(true); }), msgInvalidBytesPerColumn);
   Editor->SetBytesPerColumn(2);
-  EXPECT_EQ(Refusal([&] { Editor->SetUnicodeChars(true); }), msgOddUnicode);
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->SetUnicodeChars(true); }), msgOddUnicode);
   EXPECT_FALSE(Editor->UnicodeChars());
 
   Load(8);
@@ -197,10 +189,10 @@ TEST_F(GeometryTest, UnicodeModeChecksInOrderAndSetsTheUnit) {
   EXPECT_EQ(Editor->Translation(), tkAsIs);
   EXPECT_EQ(Editor->BytesPerUnit(), 2);
   EXPECT_EQ(Editor->ColCount(), 2 * 16 + 8 + 3);
-  EXPECT_EQ(Refusal([&] { Editor->SetBytesPerRow(15); }), msgInvalidBytesPerLine);
-  EXPECT_EQ(Refusal([&] { Editor->SetBytesPerUnit(4); }), msgUnitInUnicode);
-  EXPECT_EQ(Refusal([&] { Editor->SetBytesPerUnit(2); }), "accepted");
-  EXPECT_EQ(Refusal([&] { Editor->SetTranslation(tkDos8); }), msgTranslationInUnicode);
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->SetBytesPerRow(15); }), msgInvalidBytesPerLine);
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->SetBytesPerUnit(4); }), msgUnitInUnicode);
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->SetBytesPerUnit(2); }), "no exception");
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->SetTranslation(tkDos8); }), msgTranslationInUnicode);
   Editor->SetUnicodeChars(false);
   EXPECT_EQ(Editor->BytesPerUnit(), 1);
   EXPECT_EQ(Editor->ColCount(), 51);
@@ -256,7 +248,7 @@ TEST_F(GeometryTest, OffsetColumnWidthFollowsTheFormatAndTheHandler) {
   Editor->SetOffsetFormat("0!8:o|");
   EXPECT_EQ(Editor->FormatOffset(0), "o");
   EXPECT_EQ(Editor->FormatOffset(16), "o20");
-  EXPECT_EQ(Refusal([&] { Editor->SetOffsetFormat("10|"); }), "Missing char in offset format: :");
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->SetOffsetFormat("10|"); }), "Missing char in offset format: :");
   EXPECT_EQ(Editor->OffsetFormat(), "0!8:o|");
   Editor->OnGetOffsetText = [](TCustomKorHexEditor*, int64_t, QString& text) { text = "ABC"; };
   Editor->UpdateColumnWidths();

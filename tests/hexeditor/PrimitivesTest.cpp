@@ -20,14 +20,6 @@ protected:
     Editor->ReadBuffer(out.data(), 0, Editor->DataSize());
     return out;
   }
-  QString Refusal(const std::function<void()>& fn) {
-    try {
-      fn();
-    } catch (const EKorHexEditor& e) {
-      return e.Message();
-    }
-    return "accepted";
-  }
 };
 
 TEST_F(PrimitivesTest, InsertionMovesTheTailSelectsTheNewBytesAndDropsMarksBehindIt) {
@@ -86,7 +78,7 @@ TEST_F(PrimitivesTest, ReplaceRangeGrowsShrinksOrOverwrites) {
 
 TEST_F(PrimitivesTest, ReplaceRangeReachingPastTheEndIsRefused) {
   Load("abcdefgh");
-  EXPECT_EQ(Refusal([&] { Editor->ReplaceRange("XY", 6, 4, 2, "Replace", false); }), msgDataBounds);
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->ReplaceRange("XY", 6, 4, 2, "Replace", false); }), msgDataBounds);
   EXPECT_EQ(Data(), "abcdefgh");
   EXPECT_FALSE(Editor->Modified());
 }
@@ -104,8 +96,8 @@ TEST_F(PrimitivesTest, ReplaceSelectionReplacesTheSelectedBytes) {
 TEST_F(PrimitivesTest, SizeLockKeepsTheLengthOrRefusesTheEdit) {
   Load("abcdefgh");
   Editor->SetNoSizeChange(true);
-  EXPECT_EQ(Refusal([&] { Editor->InsertBuffer("X", 1, 0, "Insert", false); }), msgUndoStorage);
-  EXPECT_EQ(Refusal([&] { Editor->AppendBuffer("X", 1, "Append", false); }), msgUndoStorage);
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->InsertBuffer("X", 1, 0, "Insert", false); }), msgUndoStorage);
+  EXPECT_EQ(MessageOf<EKorHexEditor>([&] { Editor->AppendBuffer("X", 1, "Append", false); }), msgUndoStorage);
   EXPECT_EQ(Data(), "abcdefgh");
   EXPECT_FALSE(Editor->Modified());
   // A replacement keeps the selection's length: a longer text is cut to it.
