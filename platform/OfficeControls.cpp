@@ -564,6 +564,7 @@ int TAdvTaskDialogEx::Execute() {
   auto* content = new QLabel(FContent, &dialog);
   content->setObjectName(QStringLiteral("Content"));
   content->setWordWrap(true);
+  content->setMinimumWidth(320);
   texts->addWidget(content);
   top->addLayout(texts, 1);
   outer->addLayout(top);

@@ -239,6 +239,8 @@ TEST_F(MainWindow, StoredLayoutNamesOnlyComponentsAndReadsTheEditorSettings) {
   EXPECT_EQ(window->HexEditor->BackupExtension(), QStringLiteral(".bak"));
   EXPECT_EQ(window->HexEditor->CursorId(), crIBeam);
   EXPECT_EQ(window->HexEditor->BorderStyle(), 0);
+  EXPECT_EQ(window->HexEditor->Translation(), tkAsIs);
+  EXPECT_EQ(window->HexEditor->OffsetFormat(), QStringLiteral("-!10:0x|"));
 
   struct Case {
     const char* json;
