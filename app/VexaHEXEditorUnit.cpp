@@ -1,12 +1,16 @@
 #include "app/VexaHEXEditorUnit.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 
 #include "app/AppVersion.h"
 #include "platform/Forms.h"
@@ -23,6 +27,28 @@ TVexaHex* VexaHex = nullptr;
 namespace {
 
 const QString kVersionPrefix = QStringLiteral("Vexa HEX Editor v");
+const QString kReadOnly = QStringLiteral("Read Only");
+const QString kWriteEnabled = QStringLiteral("Write Enabled");
+
+// Status bar panels.
+constexpr int kViewPanel = 0;
+constexpr int kFileNamePanel = 2;
+
+// Pages of the office pager.
+constexpr int kEditorPage = 1;
+
+// The translation each item of the translation selector stands for, in the selector's
+// order (which is not the order of the enumeration); "Custom" sets none.
+constexpr int kNoTranslation = -1;
+constexpr int kSelectorTranslations[] = {tkAsIs, tkASCII, tkDos8, tkMac, tkBCD, kNoTranslation};
+
+// A strict decimal conversion: an optional sign and digits, nothing else.
+int StrToInt(const QString& text) {
+  bool ok = false;
+  const int value = text.toInt(&ok, 10);
+  if (!ok || text.trimmed() != text) throw EConvertError(Format("'%s' is not a valid integer value", {text}));
+  return value;
+}
 
 QByteArray ReadResource(const QString& path) {
   QFile file(path);
@@ -331,9 +357,31 @@ void TVexaHex::BindEvents() {
   OnCreate = [this](QObject* sender) { FormCreate(sender); };
   OnShow = [this](QObject* sender) { FormShow(sender); };
   About->OnExecute = [this](QObject* sender) { AboutExecute(sender); };
-  // The document commands (the "Exit" button, the status bar, the file browser, file drops,
-  // "Save") and the view options (translation, Unicode, grid, ruler, font size, offset menu,
-  // text search) are bound where their handlers are written.
+
+  AdvPreviewMenu1->Buttons.at(0).OnClick = [this](QObject* sender) { AdvPreviewMenu1Buttons0Click(sender); };
+  StatusBar->OnPanelClick = [this](QObject* sender, int index) { StatusBarPanelClick(sender, index); };
+  DriveComboBoxEx1->OnChange = [this](QObject* sender) { DriveComboBoxEx1Change(sender); };
+  FileListBoxEx1->OnContextPopup = [this](QObject* sender, const QPoint& pos, bool& handled) {
+    FileListBoxEx1ContextPopup(sender, pos, handled);
+  };
+  FileListBoxEx1->OnDblClick = [this](QObject* sender) { FileListBoxEx1DblClick(sender); };
+  DDACheck->OnClick = [this](QObject* sender) { DDACheckClick(sender); };
+  SelectFile->OnClick = [this](QObject* sender) { SelectFileClick(sender); };
+  SaveButton->OnClick = [this](QObject* sender) { SaveButtonClick(sender); };
+  JvDragDrop1->OnDrop = [this](QObject* sender, const QPoint& pos, const QStringList& files) {
+    JvDragDrop1Drop(sender, pos, files);
+  };
+
+  TranslationSelector->OnChange = [this](QObject* sender) { TranslationSelectorChange(sender); };
+  UnicodeCheck->OnClick = [this](QObject* sender) { UnicodeCheckClick(sender); };
+  UnicodeBigEndian->OnClick = [this](QObject* sender) { UnicodeBigEndianClick(sender); };
+  DrawGrid->OnClick = [this](QObject* sender) { DrawGridClick(sender); };
+  ShowRulerCheck->OnClick = [this](QObject* sender) { ShowRulerCheckClick(sender); };
+  TextSearchCheck->OnClick = [this](QObject* sender) { TextSearchCheckClick(sender); };
+  FontSizeSelector->OnChange = [this](QObject* sender) { FontSizeSelectorChange(sender); };
+  Hexadecimal1->OnClick = [this](QObject* sender) { Hexadecimal1Click(sender); };
+  Decimal1->OnClick = [this](QObject* sender) { Decimal1Click(sender); };
+  Octal1->OnClick = [this](QObject* sender) { Octal1Click(sender); };
 }
 
 void TVexaHex::FormCreate(QObject* /*Sender*/) {
@@ -347,5 +395,125 @@ void TVexaHex::FormShow(QObject* /*Sender*/) {
 }
 
 void TVexaHex::AboutExecute(QObject* /*Sender*/) { AdvTaskDialogEx1->Execute(); }
+
+// --- Document commands ------------------------------------------------------------------------
+
+void TVexaHex::OpenSelectedFile() {
+  const QString path = FileListBoxEx1->FileName();
+  if (path.isEmpty()) return;
+  // A failed load raises here, before the page or the status bar change.
+  HexEditor->LoadFromFile(path);
+  AdvOfficePager1->SetActivePageIndex(kEditorPage);
+  StatusBar->Panels(kFileNamePanel)->SetText(ExtractFileName(path));
+}
+
+void TVexaHex::SelectFileClick(QObject* /*Sender*/) { OpenSelectedFile(); }
+
+void TVexaHex::FileListBoxEx1DblClick(QObject* /*Sender*/) {
+  DDACheck->SetChecked(false);
+  OpenSelectedFile();
+}
+
+void TVexaHex::FileListBoxEx1ContextPopup(QObject* /*Sender*/, const QPoint& /*MousePos*/, bool& /*Handled*/) {
+  if (FileListBoxEx1->FileName().isEmpty()) return;
+  const QPoint at = QCursor::pos();
+  FileOptionsPopUp->Popup(at.x(), at.y());
+}
+
+void TVexaHex::JvDragDrop1Drop(QObject* /*Sender*/, const QPoint& /*Pos*/, const QStringList& Value) {
+  if (Value.isEmpty()) return;
+  // The name is shown first, so it stays even when the load fails.
+  StatusBar->Panels(kFileNamePanel)->SetText(ExtractFileName(Value.first()));
+  HexEditor->LoadFromFile(Value.first());
+}
+
+void TVexaHex::DDACheckClick(QObject* /*Sender*/) {
+  SelectFile->SetCaption(DDACheck->Checked() ? QStringLiteral("Select Disk") : QStringLiteral("Select File"));
+}
+
+void TVexaHex::DriveComboBoxEx1Change(QObject* /*Sender*/) { DriveInformation(); }
+
+void TVexaHex::DriveInformation() {}
+
+void TVexaHex::StatusBarPanelClick(QObject* /*Sender*/, int PanelIndex) {
+  if (PanelIndex != kViewPanel) return;
+  HexEditor->SetReadOnlyView(!HexEditor->ReadOnlyView());
+  const bool readOnly = HexEditor->ReadOnlyView();
+  StatusBar->Panels(kViewPanel)->SetText(readOnly ? kReadOnly : kWriteEnabled);
+  SaveButton->setEnabled(!readOnly);
+}
+
+void TVexaHex::SaveButtonClick(QObject* /*Sender*/) {
+  if (StatusBar->Panels(kViewPanel)->Text() == kReadOnly) return;
+  HexEditor->Save();
+}
+
+void TVexaHex::AdvPreviewMenu1Buttons0Click(QObject* /*Sender*/) { close(); }
+
+QMessageBox::StandardButton TVexaHex::AskSaveChanges(const QString& FileName) {
+  if (SaveChangesQuestion) return SaveChangesQuestion(FileName);
+  return QMessageBox::question(this, Application->Title(),
+                               Format("Save the changes to %s?", {FileName}),
+                               QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+}
+
+void TVexaHex::FormCloseQuery(QObject* /*Sender*/, bool& CanClose) {
+  CanClose = true;
+  if (!HexEditor->Modified()) return;
+  CanClose = false;
+  switch (AskSaveChanges(ExtractFileName(HexEditor->FileName()))) {
+    case QMessageBox::Save:
+      HexEditor->Save();  // a failure raises and keeps the window open
+      CanClose = true;
+      break;
+    case QMessageBox::Discard:
+      CanClose = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void TVexaHex::closeEvent(QCloseEvent* event) {
+  bool canClose = false;
+  Guarded([&] { FormCloseQuery(this, canClose); });
+  if (canClose) {
+    TAdvToolBarForm::closeEvent(event);
+  } else {
+    event->ignore();
+  }
+}
+
+// --- View options -----------------------------------------------------------------------------
+
+void TVexaHex::TranslationSelectorChange(QObject* /*Sender*/) {
+  const int index = TranslationSelector->ItemIndex();
+  if (index < 0 || index >= static_cast<int>(std::size(kSelectorTranslations))) return;
+  const int kind = kSelectorTranslations[index];
+  if (kind == kNoTranslation) return;
+  HexEditor->SetTranslation(static_cast<TKorHTranslationKind>(kind));
+}
+
+void TVexaHex::UnicodeCheckClick(QObject* /*Sender*/) { HexEditor->SetUnicodeChars(UnicodeCheck->Checked()); }
+
+void TVexaHex::UnicodeBigEndianClick(QObject* /*Sender*/) {
+  HexEditor->SetUnicodeBigEndian(UnicodeBigEndian->Checked());
+}
+
+void TVexaHex::DrawGridClick(QObject* /*Sender*/) { HexEditor->SetDrawGridLines(DrawGrid->Checked()); }
+
+void TVexaHex::ShowRulerCheckClick(QObject* /*Sender*/) { HexEditor->SetShowRuler(ShowRulerCheck->Checked()); }
+
+void TVexaHex::FontSizeSelectorChange(QObject* /*Sender*/) {
+  HexEditor->Font()->SetSize(StrToInt(FontSizeSelector->Text()));
+}
+
+void TVexaHex::Hexadecimal1Click(QObject* /*Sender*/) { HexEditor->SetOffsetFormat(QStringLiteral("-!10:0x|")); }
+
+void TVexaHex::Decimal1Click(QObject* /*Sender*/) { HexEditor->SetOffsetFormat(QStringLiteral("a:|")); }
+
+void TVexaHex::Octal1Click(QObject* /*Sender*/) { HexEditor->SetOffsetFormat(QStringLiteral("0!8:o|")); }
+
+void TVexaHex::TextSearchCheckClick(QObject* /*Sender*/) { TextSearchCheck->SetChecked(!TextSearchCheck->Checked()); }
 
 }  // namespace vexa

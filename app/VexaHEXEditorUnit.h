@@ -3,7 +3,9 @@
 // page holding the hex editor control, and a status bar.
 
 #include <QJsonObject>
+#include <QMessageBox>
 #include <QString>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -91,13 +93,61 @@ public:
   // Shows the about dialog modally.
   void AboutExecute(QObject* Sender);
 
+  // Document commands.
+  // Opens the file selected in the file list: loads it, shows the "Editor" page and the
+  // file's name in status panel 2. Nothing happens when no file is selected.
+  void SelectFileClick(QObject* Sender);
+  // Clears "Direct Disk Access", then opens the selected file as SelectFileClick does.
+  void FileListBoxEx1DblClick(QObject* Sender);
+  // Shows the file options menu at the mouse cursor when a file is selected.
+  void FileListBoxEx1ContextPopup(QObject* Sender, const QPoint& MousePos, bool& Handled);
+  // Files dropped on the window: shows the first one's name in status panel 2, then loads it.
+  void JvDragDrop1Drop(QObject* Sender, const QPoint& Pos, const QStringList& Value);
+  // "Select Disk" or "Select File" on the open button, following "Direct Disk Access".
+  void DDACheckClick(QObject* Sender);
+  void DriveComboBoxEx1Change(QObject* Sender);
+  // Information about the selected drive: nothing is shown yet.
+  void DriveInformation();
+  // Panel 0 toggles the read-only view, with its text and the "Save" button.
+  void StatusBarPanelClick(QObject* Sender, int PanelIndex);
+  // Saves the document, unless status panel 0 reads "Read Only".
+  void SaveButtonClick(QObject* Sender);
+  // "Exit" of the application menu: closes the window.
+  void AdvPreviewMenu1Buttons0Click(QObject* Sender);
+  // Asked before the window closes: a modified document is saved, discarded or kept open as
+  // the user answers SaveChangesQuestion. A failed save keeps the window open.
+  void FormCloseQuery(QObject* Sender, bool& CanClose);
+
+  // View options.
+  void TranslationSelectorChange(QObject* Sender);
+  void UnicodeCheckClick(QObject* Sender);
+  void UnicodeBigEndianClick(QObject* Sender);
+  void DrawGridClick(QObject* Sender);
+  void ShowRulerCheckClick(QObject* Sender);
+  void FontSizeSelectorChange(QObject* Sender);
+  void Hexadecimal1Click(QObject* Sender);
+  void Decimal1Click(QObject* Sender);
+  void Octal1Click(QObject* Sender);
+  void TextSearchCheckClick(QObject* Sender);
+
+  // Asks whether to save the changes to the named file before the window closes; answers
+  // QMessageBox::Save, Discard or Cancel. Empty (the default): a standard question box.
+  // Tests replace it to answer without a box.
+  std::function<QMessageBox::StandardButton(const QString& FileName)> SaveChangesQuestion;
+
   // The stored layout of the window: component name -> that component's published values.
   static QJsonObject StoredLayout();
   // Reads a layout into the components it names; an unknown name raises Exception.
   void ReadLayout(const QJsonObject& layout);
 
+protected:
+  void closeEvent(QCloseEvent* event) override;
+
 private:
   void CreateComponents();
+  // Loads the file selected in the file list (nothing when none is).
+  void OpenSelectedFile();
+  QMessageBox::StandardButton AskSaveChanges(const QString& FileName);
   void BindEvents();
 };
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStorageInfo>
 #include <QStyle>
@@ -102,6 +103,19 @@ void TFileListBoxEx::mouseDoubleClickEvent(QMouseEvent* event) {
   Guarded([&] {
     if (OnDblClick) OnDblClick(this);
   });
+}
+
+// Enter opens the entry as a double-click does, as in any file list.
+void TFileListBoxEx::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    event->accept();
+    Guarded([&] {
+      if (OnDblClick) OnDblClick(this);
+    });
+    return;
+  }
+  QListWidget::keyPressEvent(event);
 }
 
 void TFileListBoxEx::contextMenuEvent(QContextMenuEvent* event) {

@@ -58,13 +58,14 @@ public:
   QString FileName() const;
 
   TSenderEvent OnChange;    // the selection changed
-  TSenderEvent OnDblClick;  // a double-click anywhere in the list
+  TSenderEvent OnDblClick;  // a double-click anywhere in the list, or Enter on it
   // A context menu was asked for at MousePos (client coordinates, or (-1, -1) from the
   // keyboard); setting Handled stops nothing else here, as the list has no menu of its own.
   std::function<void(QObject* Sender, const QPoint& MousePos, bool& Handled)> OnContextPopup;
 
 protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
