@@ -82,7 +82,9 @@ TEST_F(GeometryTest, CellsAndPositionsMapBothWays) {
     EXPECT_EQ(Editor->GetPosAtCell(col, row), c.pos);
     EXPECT_EQ(Editor->CaretInCharFieldRaw(), c.inChar);
     // The low digit of a byte maps to the same byte.
-    if (!c.inChar) EXPECT_EQ(Editor->GetPosAtCell(col + 1, row), c.pos);
+    if (!c.inChar) {
+      EXPECT_EQ(Editor->GetPosAtCell(col + 1, row), c.pos);
+    }
   }
   Editor->SetUnicodeChars(false);
   EXPECT_EQ(Editor->GetOtherFieldColNoChange(5), 36);  // low digit of byte 1 -> its character

@@ -259,8 +259,9 @@ TEST_P(GridGeometryTest, CellRectAndMouseCoordAgree) {
       }
       // Neighbouring cells follow without gaps or overlap.
       const QRect right = G->CellRect(c + 1, r);
-      if (c + 1 < G->ColCount() && !right.isEmpty() && c + 1 != G->FixedCols())
+      if (c + 1 < G->ColCount() && !right.isEmpty() && c + 1 != G->FixedCols()) {
         EXPECT_EQ(right.left(), rect.right() + 1 + line);
+      }
     }
   }
   EXPECT_GT(shown, 20);
