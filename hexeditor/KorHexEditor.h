@@ -222,6 +222,9 @@ public:
   virtual void DrawBookmarkGlyphs(int ARow, const QRect& ACell) { (void)ARow, (void)ACell; }
   // ---- end of rendering ----
 
+  // ---- keyboard editing (Keyboard.cpp, Editing.cpp) -----------------------------------------
+  // ---- end of keyboard editing ----
+
   // ---- edit settings --------------------------------------------------------------------------
   bool InsertMode() const { return FInsertMode && InsertModeAllowed(); }
   void SetInsertMode(bool value);
@@ -318,6 +321,9 @@ protected:
   bool FCaretInCharField = false;
   bool FInSelectCell = false;
   TFont* FFont = nullptr;
+
+  // ---- keyboard editing fields ----
+  // ---- end of keyboard editing fields ----
 
   // ---- rendering fields ----
   // Rebuilds CaretGlyph for the current cell size and CaretKind and shows the system caret.
