@@ -5,9 +5,10 @@
 #include <QCursor>
 #include <QFile>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QJsonDocument>
+#include <QPixmap>
 #include <QScreen>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
@@ -18,7 +19,10 @@
 #include "platform/SysUtils.h"
 
 // The window's resources live in a static library: register them explicitly.
-static void InitWindowResources() { Q_INIT_RESOURCE(VexaHEXEditorUnit); }
+static void InitWindowResources() {
+  Q_INIT_RESOURCE(VexaHEXEditorUnit);
+  Q_INIT_RESOURCE(VexaResources);
+}
 
 namespace vexa {
 
@@ -73,6 +77,7 @@ TVexaHex::TVexaHex(QWidget* parent) : TAdvToolBarForm(parent) {
   font.setPixelSize(11);
   setFont(font);
   setWindowTitle(Application->Title());
+  setWindowIcon(QIcon(QStringLiteral(":/resources/VexaHexEditor.png")));
 
   CreateComponents();
   for (const auto& [name, component] : Components()) component->setObjectName(name);
@@ -111,9 +116,9 @@ void TVexaHex::CreateComponents() {
   }
 
   ImageList1 = new TMenuImageList(32, 32, this);
-  for (QStyle::StandardPixmap p : {QStyle::SP_DirOpenIcon, QStyle::SP_DialogSaveButton, QStyle::SP_FileDialogContentsView,
-                                   QStyle::SP_DialogHelpButton, QStyle::SP_MessageBoxInformation}) {
-    ImageList1->Add(style()->standardIcon(p));
+  {
+    const QPixmap strip(QStringLiteral(":/resources/ImageStrip.png"));
+    for (int x = 0; x + 32 <= strip.width(); x += 32) ImageList1->Add(QIcon(strip.copy(x, 0, 32, 32)));
   }
   ActionList1 = new TActionList(this);
   ActionList1->Images = ImageList1;
@@ -166,7 +171,8 @@ void TVexaHex::CreateComponents() {
   AdvToolBarPager1->setFixedHeight(155);
   layout->addWidget(AdvToolBarPager1);
   AdvShapeButton1 = new TAdvShapeButton(AdvToolBarPager1);
-  AdvShapeButton1->setText(QStringLiteral("V"));
+  AdvShapeButton1->setIcon(QIcon(QStringLiteral(":/resources/VexaHexEditor.png")));
+  AdvShapeButton1->setToolTip(Application->Title());
   AdvShapeButton1->AdvPreviewMenu = AdvPreviewMenu1;
   AdvToolBarPager1->SetShapeButton(AdvShapeButton1);
   AdvPage1 = new TAdvPage;

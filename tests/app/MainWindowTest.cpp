@@ -14,6 +14,7 @@
 
 #include "TestSupport.h"
 #include "app/AppVersion.h"
+#include "platform/StoredLayout.h"
 #include "platform/SysUtils.h"
 
 namespace vexa {
@@ -258,6 +259,53 @@ TEST_F(MainWindow, StoredLayoutNamesOnlyComponentsAndReadsTheEditorSettings) {
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), QString::fromUtf8(c.message));
     }
+  }
+}
+
+TEST_F(MainWindow, StoredLayoutGivesTheEditorItsColoursAndRenderingSettings) {
+  // The stored colours, read into a set that holds none of them yet.
+  TKorHColors colors;
+  for (const char* name : {"Background", "ChangedBackground", "ChangedText", "CursorFrame", "Offset", "OddColumn",
+                           "EvenColumn", "CurrentOffsetBackground", "OffsetBackGround", "CurrentOffset", "Grid",
+                           "NonFocusCursorFrame", "ActiveFieldBackground"}) {
+    colors.setProperty(name, clNone);
+  }
+  const QJsonObject stored = TVexaHex::StoredLayout().value("HexEditor").toObject();
+  ReadStoredLayout(&colors, stored.value("Colors").toObject());
+  const std::pair<TColor, TColor> expected[] = {
+      {colors.Background(), clWindow},
+      {colors.ChangedBackground(), 0xA8FFFF},  // red 255, green 255, blue 168
+      {colors.ChangedText(), clMaroon},
+      {colors.CursorFrame(), clNavy},
+      {colors.Offset(), clBlack},
+      {colors.OddColumn(), clBlue},
+      {colors.EvenColumn(), clNavy},
+      {colors.CurrentOffsetBackground(), clBtnShadow},
+      {colors.OffsetBackGround(), clBtnFace},
+      {colors.CurrentOffset(), clBtnHighlight},
+      {colors.Grid(), clBtnFace},
+      {colors.NonFocusCursorFrame(), clAqua},
+      {colors.ActiveFieldBackground(), clWindow},
+  };
+  for (size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(expected[i].first, expected[i].second) << i;
+  EXPECT_EQ(window->HexEditor->Colors()->ChangedBackground(), 0xA8FFFF);
+
+  EXPECT_TRUE(window->HexEditor->FocusFrame());
+  EXPECT_FALSE(window->HexEditor->DrawGridLines());
+  EXPECT_TRUE(window->HexEditor->GraySelectionIfNotFocused());
+  EXPECT_TRUE(window->HexEditor->ReadOnlyView());
+}
+
+TEST_F(MainWindow, WindowAndApplicationButtonCarryTheIcon) {
+  EXPECT_FALSE(window->windowIcon().isNull());
+  EXPECT_FALSE(window->AdvShapeButton1->icon().isNull());
+  EXPECT_EQ(window->AdvShapeButton1->text(), QString());
+  // The image strip: file, save, view, help, about, each 32 x 32 and drawn.
+  ASSERT_EQ(window->ImageList1->Count(), 5);
+  for (int i = 0; i < 5; ++i) {
+    const QImage image = window->ImageList1->Icon(i).pixmap(32, 32).toImage();
+    EXPECT_EQ(image.size(), QSize(32, 32)) << i;
+    EXPECT_GT(qAlpha(image.pixel(16, 16)), 0) << i;
   }
 }
 
