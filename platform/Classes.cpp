@@ -50,18 +50,27 @@ void TMemoryStream::SetCapacity(int64_t newCapacity) {
     FCapacity = 0;
     return;
   }
-  void* block = std::realloc(FMemory, static_cast<size_t>(newCapacity));
+  // Large documents take transparent huge pages where the system offers them: touching a
+  // fresh block then costs a fraction of the page faults and of the time. A first large
+  // block is aligned to the huge page size, which the kernel needs to use them throughout;
+  // a block that grows keeps its data in place through realloc.
+  constexpr int64_t kHuge = 2 << 20;
+  void* block;
+  if (!FMemory && newCapacity >= 2 * kHuge) {
+    newCapacity = (newCapacity + kHuge - 1) & ~(kHuge - 1);
+    block = std::aligned_alloc(kHuge, static_cast<size_t>(newCapacity));
+    if (block) ::madvise(block, static_cast<size_t>(newCapacity), MADV_HUGEPAGE);
+  } else {
+    block = std::realloc(FMemory, static_cast<size_t>(newCapacity));
+    if (block && newCapacity >= 2 * kHuge) {
+      const auto start = (reinterpret_cast<uintptr_t>(block) + kHuge - 1) & ~uintptr_t(kHuge - 1);
+      const auto end = (reinterpret_cast<uintptr_t>(block) + newCapacity) & ~uintptr_t(kHuge - 1);
+      if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    }
+  }
   if (!block) throw EOutOfMemory(QStringLiteral("Out of memory"));
   FMemory = static_cast<uint8_t*>(block);
   FCapacity = newCapacity;
-  // Large documents take transparent huge pages where the system offers them: touching a
-  // fresh block then costs a fraction of the page faults.
-  constexpr int64_t kHuge = 2 << 20;
-  if (newCapacity >= 2 * kHuge) {
-    const auto start = (reinterpret_cast<uintptr_t>(FMemory) + kHuge - 1) & ~uintptr_t(kHuge - 1);
-    const auto end = (reinterpret_cast<uintptr_t>(FMemory) + newCapacity) & ~uintptr_t(kHuge - 1);
-    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-  }
 }
 
 void TMemoryStream::SetSize(int64_t newSize) {
