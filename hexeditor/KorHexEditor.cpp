@@ -71,6 +71,7 @@ void TCustomKorHexEditor::WndProc(TMessage& Message) {
     case WM_KORH_CARETPOS:
       if (Message.WParam == 7) UpdateCaretPos();
       return;
+    case WM_GETDLGCODE: AnswerDialogCode(Message); return;
     default: TCustomGrid::WndProc(Message);
   }
 }

@@ -223,6 +223,28 @@ public:
   // ---- end of rendering ----
 
   // ---- keyboard editing (Keyboard.cpp, Editing.cpp) -----------------------------------------
+  // Overwrites the byte at Pos (nothing when Old equals New). ARow and ACol are the caret's
+  // cell when the change was typed; the repainted cells follow from Pos.
+  void ChangeByte(uint8_t Old, uint8_t New, const QString& Description, int ARow, int ACol, int32_t Pos);
+  // Overwrites the two bytes at Pos. The values hold the bytes in data order: the byte at Pos
+  // in the low half, the byte at Pos + 1 in the high half.
+  void ChangeUnicodeChar(uint16_t Old, uint16_t New, const QString& Description, int ARow, int ACol, int32_t Pos);
+  // Deletes the unit at the caret (Delete) or before it (Backspace).
+  void DeleteAtCaret(bool Backwards, const QString& Description);
+  // Deletes the selected bytes, or the byte at the caret when nothing is selected.
+  void DeleteSelection(const QString& Description);
+
+  // Whether the control asks the dialog manager for the Tab key.
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool value) { FWantTabs = value; }
+  // Fired for a typed character that cannot be entered where the caret stands.
+  TNotifyEvent OnInvalidKey;
+
+  // Undo and redo of the newest step; they do nothing until the undo storage exists.
+  virtual bool CanUndo() { return false; }
+  virtual bool CanRedo() { return false; }
+  virtual void Undo() {}
+  virtual bool Redo() { return false; }
   // ---- end of keyboard editing ----
 
   // ---- edit settings --------------------------------------------------------------------------
@@ -273,6 +295,9 @@ protected:
 
   // The caret glyph follows the effective insert mode and the read-only view.
   virtual void InsertModeChanged();
+  // Key-down and character handling of the control (Keyboard.cpp); they replace the grid's.
+  void KeyDown(uint16_t& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
 
   virtual void CreateWnd();
   void WndProc(TMessage& Message) override;
@@ -323,6 +348,35 @@ protected:
   TFont* FFont = nullptr;
 
   // ---- keyboard editing fields ----
+  // The key table (Keyboard.cpp) and the small steps it calls.
+  void HandleKey(uint16_t Key, TShiftState Shift);
+  void KeyBackspace(TShiftState Shift);
+  void KeyLeft(TShiftState Shift);
+  void KeyRight(TShiftState Shift);
+  void KeyPageUp(TShiftState Shift);
+  void KeyPageDown(TShiftState Shift);
+  void KeyHome(TShiftState Shift);
+  void KeyEnd(TShiftState Shift);
+  void KeyDelete(TShiftState Shift);
+  void SwitchField();
+  void StepLeft();
+  void StepRight();
+  // Ctrl+A and the undo and redo keys, after the control's own key table.
+  void ShortcutKey(uint16_t Key, TShiftState Shift);
+  void SelectAll();
+  // Character entry: into the hex field and into the character field.
+  void TypeHexDigit(char Key, int32_t Pos);
+  void TypeCharacter(char Key, int32_t Pos);
+  void InvalidKey();
+  // A position at or beyond the end: the last byte, or the append point in insert mode.
+  int32_t ClampedToData(int32_t Pos);
+  // Repaints the hex cells and the character cell of Count bytes from Pos.
+  void InvalidateByteCells(int32_t Pos, int32_t Count);
+  // The answer to WM_GETDLGCODE: the grid's keys plus arrows, all keys, characters, and Tab
+  // while WantTabs is on.
+  void AnswerDialogCode(TMessage& Message);
+
+  bool FWantTabs = true;
   // ---- end of keyboard editing fields ----
 
   // ---- rendering fields ----

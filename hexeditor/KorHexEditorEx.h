@@ -30,6 +30,7 @@ class TKorHexEditorEx : public TCustomKorHexEditor {
   Q_PROPERTY(bool AllowInsertMode READ AllowInsertMode WRITE SetAllowInsertMode)
   Q_PROPERTY(bool NoSizeChange READ NoSizeChange WRITE SetNoSizeChange)
   Q_PROPERTY(bool ReadOnlyView READ ReadOnlyView WRITE SetReadOnlyView)
+  Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
   Q_PROPERTY(bool CreateBackup READ CreateBackup WRITE SetCreateBackup)
   Q_PROPERTY(QString BackupExtension READ BackupExtension WRITE SetBackupExtension)
   Q_PROPERTY(QString Version READ Version WRITE SetVersion)
