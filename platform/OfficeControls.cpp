@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QStyle>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -104,6 +105,8 @@ TAdvOfficeCheckBox::TAdvOfficeCheckBox(QWidget* parent) : QCheckBox(parent) {
 
 TAdvOfficeSelector::TAdvOfficeSelector(QWidget* parent) : QComboBox(parent) {
   setEditable(false);
+  // A plain item delegate, so the style sheet colours the item under the mouse.
+  setItemDelegate(new QStyledItemDelegate(this));
   connect(this, &QComboBox::currentIndexChanged, this, [this] {
     if (FSetting) return;
     Guarded([&] {
