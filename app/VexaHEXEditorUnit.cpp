@@ -407,6 +407,7 @@ void TVexaHex::AboutExecute(QObject* /*Sender*/) { AdvTaskDialogEx1->Execute(); 
 void TVexaHex::OpenSelectedFile() {
   const QString path = FileListBoxEx1->FileName();
   if (path.isEmpty()) return;
+  if (!QuerySaveChanges()) return;
   // A failed load raises here, before the page or the status bar change.
   HexEditor->LoadFromFile(path);
   AdvOfficePager1->SetActivePageIndex(kEditorPage);
@@ -428,6 +429,7 @@ void TVexaHex::FileListBoxEx1ContextPopup(QObject* /*Sender*/, const QPoint& /*M
 
 void TVexaHex::JvDragDrop1Drop(QObject* /*Sender*/, const QPoint& /*Pos*/, const QStringList& Value) {
   if (Value.isEmpty()) return;
+  if (!QuerySaveChanges()) return;
   // The name is shown first, so it stays even when the load fails.
   StatusBar->Panels(kFileNamePanel)->SetText(ExtractFileName(Value.first()));
   HexEditor->LoadFromFile(Value.first());
@@ -463,21 +465,22 @@ QMessageBox::StandardButton TVexaHex::AskSaveChanges(const QString& FileName) {
                                QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
 }
 
-void TVexaHex::FormCloseQuery(QObject* /*Sender*/, bool& CanClose) {
-  CanClose = true;
-  if (!HexEditor->Modified()) return;
-  CanClose = false;
+bool TVexaHex::QuerySaveChanges() {
+  if (!HexEditor->Modified()) return true;
   switch (AskSaveChanges(ExtractFileName(HexEditor->FileName()))) {
     case QMessageBox::Save:
-      HexEditor->Save();  // a failure raises and keeps the window open
-      CanClose = true;
-      break;
+      HexEditor->Save();  // a failure raises: the document stays
+      return true;
     case QMessageBox::Discard:
-      CanClose = true;
-      break;
+      return true;
     default:
-      break;
+      return false;
   }
+}
+
+void TVexaHex::FormCloseQuery(QObject* /*Sender*/, bool& CanClose) {
+  CanClose = false;  // stays so when the save fails
+  CanClose = QuerySaveChanges();
 }
 
 void TVexaHex::closeEvent(QCloseEvent* event) {

@@ -95,13 +95,15 @@ public:
 
   // Document commands.
   // Opens the file selected in the file list: loads it, shows the "Editor" page and the
-  // file's name in status panel 2. Nothing happens when no file is selected.
+  // file's name in status panel 2. Nothing happens when no file is selected, or when the
+  // user keeps a modified document (see QuerySaveChanges).
   void SelectFileClick(QObject* Sender);
   // Clears "Direct Disk Access", then opens the selected file as SelectFileClick does.
   void FileListBoxEx1DblClick(QObject* Sender);
   // Shows the file options menu at the mouse cursor when a file is selected.
   void FileListBoxEx1ContextPopup(QObject* Sender, const QPoint& MousePos, bool& Handled);
-  // Files dropped on the window: shows the first one's name in status panel 2, then loads it.
+  // Files dropped on the window: shows the first one's name in status panel 2, then loads it
+  // (after QuerySaveChanges, like opening from the file list).
   void JvDragDrop1Drop(QObject* Sender, const QPoint& Pos, const QStringList& Value);
   // "Select Disk" or "Select File" on the open button, following "Direct Disk Access".
   void DDACheckClick(QObject* Sender);
@@ -130,7 +132,7 @@ public:
   void Octal1Click(QObject* Sender);
   void TextSearchCheckClick(QObject* Sender);
 
-  // Asks whether to save the changes to the named file before the window closes; answers
+  // Asks whether to save the changes to the named file before it is closed or replaced; answers
   // QMessageBox::Save, Discard or Cancel. Empty (the default): a standard question box.
   // Tests replace it to answer without a box.
   std::function<QMessageBox::StandardButton(const QString& FileName)> SaveChangesQuestion;
@@ -148,6 +150,9 @@ private:
   // Loads the file selected in the file list (nothing when none is).
   void OpenSelectedFile();
   QMessageBox::StandardButton AskSaveChanges(const QString& FileName);
+  // Whether the document may be closed or replaced by another: an unmodified one may; for a
+  // modified one the user saves it (a failed save raises), discards the changes or keeps it.
+  bool QuerySaveChanges();
   void BindEvents();
 };
 

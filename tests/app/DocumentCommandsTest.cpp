@@ -292,9 +292,9 @@ TEST_F(DocumentCommands, DirectDiskAccessOnlySwapsTheOpenButtonsCaption) {
   EXPECT_EQ(window->SelectFile->Caption(), QStringLiteral("Select File"));
 }
 
-// --- Closing with unsaved changes ---------------------------------------------------------------
+// --- Unsaved changes: closing the window or opening another file --------------------------------
 
-class ClosingTheWindow : public DocumentCommands {
+class UnsavedChanges : public DocumentCommands {
 protected:
   void SetUp() override {
     DocumentCommands::SetUp();
@@ -320,14 +320,14 @@ protected:
   QMessageBox::StandardButton answer = QMessageBox::Cancel;
 };
 
-TEST_F(ClosingTheWindow, AnUnmodifiedDocumentClosesAtOnce) {
+TEST_F(UnsavedChanges, AnUnmodifiedDocumentClosesAtOnce) {
   OpenWritable("alpha.bin");
   Exit();
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(asked, QStringList());
 }
 
-TEST_F(ClosingTheWindow, AModifiedDocumentIsSavedDiscardedOrKeptAsAnswered) {
+TEST_F(UnsavedChanges, AModifiedDocumentIsSavedDiscardedOrKeptAsAnswered) {
   struct Case {
     QMessageBox::StandardButton answer;
     bool closes;
@@ -340,6 +340,7 @@ TEST_F(ClosingTheWindow, AModifiedDocumentIsSavedDiscardedOrKeptAsAnswered) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.answer));
     test::WriteFile(Path("alpha.bin"), QByteArray("\x3C\x01\x02\x03", 4));
+    window->HexEditor->SetModified(false);
     window->show();
     OpenWritable("alpha.bin");
     ClickPanel(0);  // back to read-only: the question does not depend on the view
@@ -353,7 +354,49 @@ TEST_F(ClosingTheWindow, AModifiedDocumentIsSavedDiscardedOrKeptAsAnswered) {
   }
 }
 
-TEST_F(ClosingTheWindow, AFailedSaveIsShownAndKeepsTheWindowOpen) {
+TEST_F(UnsavedChanges, OpeningAnotherFileAsksFirst) {
+  const QByteArray original("\x3C\x01\x02\x03", 4);
+  const QByteArray changed("\xAC\x01\x02\x03", 4);
+  struct Case {
+    const char* how;
+    bool drop;
+    QMessageBox::StandardButton answer;
+    bool replaced;
+    QByteArray onDisk;
+  } cases[] = {
+      {"browser, cancel", false, QMessageBox::Cancel, false, original},
+      {"browser, discard", false, QMessageBox::Discard, true, original},
+      {"browser, save", false, QMessageBox::Save, true, changed},
+      {"drop, cancel", true, QMessageBox::Cancel, false, original},
+      {"drop, save", true, QMessageBox::Save, true, changed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    test::WriteFile(Path("alpha.bin"), original);
+    window->HexEditor->SetModified(false);
+    ClickItem("alpha.bin");
+    QTest::mouseClick(window->SelectFile, Qt::LeftButton);
+    ASSERT_EQ(window->HexEditor->FileName(), Path("alpha.bin"));
+    Modify();
+    window->AdvOfficePager1->SetActivePageIndex(0);
+    asked.clear();
+    answer = c.answer;
+    if (c.drop) {
+      DropFiles({Path("beta.bin")});
+    } else {
+      ClickItem("beta.bin");
+      QTest::mouseClick(window->SelectFile, Qt::LeftButton);
+    }
+    EXPECT_EQ(asked, QStringList({"alpha.bin"}));
+    EXPECT_EQ(window->HexEditor->FileName(), Path(c.replaced ? "beta.bin" : "alpha.bin"));
+    EXPECT_EQ(window->HexEditor->Modified(), !c.replaced);
+    EXPECT_EQ(Panel(2)->Text(), QString::fromLatin1(c.replaced ? "beta.bin" : "alpha.bin"));
+    EXPECT_EQ(window->AdvOfficePager1->ActivePageIndex(), c.replaced && !c.drop ? 1 : 0);
+    EXPECT_EQ(test::ReadFile(Path("alpha.bin")), c.onDisk);
+  }
+}
+
+TEST_F(UnsavedChanges, AFailedSaveIsShownAndKeepsTheWindowOpen) {
   const char byte = 1;
   window->HexEditor->AppendBuffer(&byte, 1, QString(), false);  // the untitled document
   ASSERT_TRUE(window->HexEditor->Modified());
@@ -364,7 +407,7 @@ TEST_F(ClosingTheWindow, AFailedSaveIsShownAndKeepsTheWindowOpen) {
   EXPECT_TRUE(window->isVisible());
 }
 
-TEST_F(ClosingTheWindow, TheStandardQuestionBoxOffersSaveDiscardAndCancel) {
+TEST_F(UnsavedChanges, TheStandardQuestionBoxOffersSaveDiscardAndCancel) {
   window->SaveChangesQuestion = nullptr;
   OpenWritable("alpha.bin");
   Modify();
