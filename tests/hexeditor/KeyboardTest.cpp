@@ -8,7 +8,9 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -18,9 +20,24 @@
 namespace vexa {
 namespace {
 
-// Lets the tests ask the dialog-code question directly.
+struct UndoStep {
+  TKorHUndoRecordKind Kind;
+  int32_t Pos;
+  int32_t Count;
+  friend bool operator==(const UndoStep&, const UndoStep&) = default;
+};
+
+void PrintTo(const UndoStep& s, std::ostream* os) { *os << "{kind " << s.Kind << ", " << s.Pos << ", " << s.Count << "}"; }
+
+// Notes every step that passes the recording gate, and lets the tests ask the dialog-code
+// question directly.
 class ProbedEditor : public TKorHexEditorEx {
 public:
+  std::vector<UndoStep> Steps;
+  bool AddUndoRecord(TKorHUndoRecordKind Kind, int32_t Pos, int32_t Count, int32_t, const QString&) override {
+    Steps.push_back({Kind, Pos, Count});
+    return true;
+  }
   intptr_t DialogCode() {
     TMessage m;
     m.Msg = WM_GETDLGCODE;
@@ -61,7 +78,10 @@ protected:
   void Load(const QByteArray& bytes) {
     test::WriteFile(Dir.filePath("d.bin"), bytes);
     E->LoadFromFile(Dir.filePath("d.bin"));
+    E->Steps.clear();
   }
+  // The steps recorded since the last call.
+  std::vector<UndoStep> TakeSteps() { return std::exchange(E->Steps, {}); }
   QByteArray Data() {
     QByteArray out(E->DataSize(), '\0');
     if (!out.isEmpty()) E->ReadBuffer(out.data(), 0, out.size());
@@ -137,6 +157,8 @@ TEST_F(KeyboardTest, OverwriteTypesTheNibbleUnderTheCaretAndSteps) {
     EXPECT_FALSE(E->IsByteChanged(1)) << k.name;
     EXPECT_TRUE(E->Modified()) << k.name;
     EXPECT_EQ(Cell(), HexCell(k.caretPos, k.caretNibble)) << k.name;
+    const std::vector<UndoStep> perDigit(std::strlen(k.typed), UndoStep{rkChangeBytes, 0, 1});
+    EXPECT_EQ(TakeSteps(), perDigit) << k.name;
   }
 }
 
@@ -145,6 +167,7 @@ TEST_F(KeyboardTest, TypingTheDigitAlreadyThereChangesNothingButSteps) {
   PlaceHex(0);
   Type("3");
   EXPECT_EQ(Data(), QByteArray("\x3C\x00", 2));
+  EXPECT_TRUE(TakeSteps().empty());
   EXPECT_FALSE(E->Modified());
   EXPECT_FALSE(E->IsByteChanged(0));
   EXPECT_EQ(Cell(), HexCell(0, 1));
@@ -176,6 +199,17 @@ TEST_F(KeyboardTest, OverwriteRefusesWhatCannotBeTyped) {
   EXPECT_EQ(Cell(), HexCell(0));
 }
 
+TEST_F(KeyboardTest, OnKeyPressMayChangeOrSwallowTheCharacter) {
+  Load(QByteArray("\x00\x00", 2));
+  E->OnKeyPress = [](QObject*, char& key) { key = key == 'x' ? 'f' : key == 'q' ? 0 : key; };
+  PlaceHex(0);
+  Type("x");
+  EXPECT_EQ(uint8_t(E->ByteAt(0)), 0xF0);
+  Type("q");
+  EXPECT_EQ(uint8_t(E->ByteAt(0)), 0xF0);
+  EXPECT_EQ(InvalidKeys, 0) << "a swallowed character is a masked one";
+}
+
 TEST_F(KeyboardTest, OverwriteIntoAnEmptyDocumentDoesNothing) {
   ASSERT_EQ(E->DataSize(), 0);
   Type("7A");
@@ -198,6 +232,7 @@ TEST_F(KeyboardTest, InsertModeInsertsAUnitAndOverwritesInsideIt) {
   EXPECT_EQ(E->SelectionLength(), 0) << "the step ends the inserted unit's selection";
   Type("1");
   EXPECT_EQ(Data(), QByteArray("\x71\x00\x00\x00\x11\x11\x11\x11", 8));
+  EXPECT_EQ(TakeSteps(), (std::vector<UndoStep>{{rkInsert, 0, 4}, {rkChangeBytes, 0, 1}}));
   EXPECT_FALSE(E->IsByteChanged(0)) << "insert mode keeps no marks";
   // The next digit is inside the unit: it overwrites the byte's high nibble.
   Type("2");
@@ -214,6 +249,7 @@ TEST_F(KeyboardTest, InsertModeAppendsIntoAnEmptyDocumentAndAtTheEnd) {
   EXPECT_EQ(Cell(), HexCell(1)) << "on the append point";
   Type("9");
   EXPECT_EQ(Data(), QByteArray("\x75\x90", 2));
+  EXPECT_EQ(TakeSteps(), (std::vector<UndoStep>{{rkAppend, 0, 1}, {rkChangeBytes, 0, 1}, {rkInsert, 1, 1}}));
 
   // The character field appends at the end too.
   E->MoveCaretToPos(2, true);
@@ -221,6 +257,7 @@ TEST_F(KeyboardTest, InsertModeAppendsIntoAnEmptyDocumentAndAtTheEnd) {
   Type("A");
   EXPECT_EQ(Data(), QByteArray("\x75\x90" "A", 3));
   EXPECT_EQ(Cell(), CharCell(3));
+  EXPECT_EQ(TakeSteps(), (std::vector<UndoStep>{{rkAppend, 2, 1}}));
 }
 
 TEST_F(KeyboardTest, InsertModeTypesIntoTheCharacterFieldOfAnEmptyDocument) {
@@ -299,6 +336,7 @@ TEST_F(KeyboardTest, UnicodeFieldTypesSixteenBitCharactersInEitherByteOrder) {
     TypeText(k.typed);
     EXPECT_EQ(Data(), k.stored + QByteArray(2, '\0')) << k.name;
     EXPECT_EQ(Cell(), CharCell(2)) << k.name << ": one character steps one unit";
+    EXPECT_EQ(TakeSteps(), (std::vector<UndoStep>{{rkChangeBytes, 0, 2}})) << k.name;
     // Only the bytes that changed carry a mark.
     EXPECT_EQ(E->IsByteChanged(0), k.stored[0] != '\0') << k.name;
     EXPECT_EQ(E->IsByteChanged(1), k.stored[1] != '\0') << k.name;
@@ -310,12 +348,12 @@ TEST_F(KeyboardTest, UnicodeOverwriteKeepsTheMarkOfAnUnchangedByte) {
   Load(QByteArray("\x00\x00", 2));
   E->SetUnicodeChars(true);
   E->MoveCaretToPos(0, true);
-  TypeText("A");  // 41 00: byte 0 changed
+  TypeText(QStringLiteral("\u20AC"));  // AC 20: both bytes changed
   E->MoveCaretToPos(0, true);
-  TypeText("B");  // 42 00: byte 0 changes again, byte 1 stays
-  EXPECT_EQ(Data(), QByteArray("B\x00", 2));
+  TypeText(QStringLiteral("\u2020"));  // 20 20: only byte 0 changes this time
+  EXPECT_EQ(Data(), QByteArray("\x20\x20", 2));
   EXPECT_TRUE(E->IsByteChanged(0));
-  EXPECT_FALSE(E->IsByteChanged(1));
+  EXPECT_TRUE(E->IsByteChanged(1)) << "byte 1 still differs from the file";
 }
 
 TEST_F(KeyboardTest, UnicodeInsertAddsAWholeCharacter) {
@@ -369,6 +407,7 @@ TEST_F(KeyboardTest, BackspaceAtTheEndDeletesTheTrailingPartialUnit) {
     ASSERT_EQ(E->CaretPosition(), k.size);
     Key(Qt::Key_Backspace);
     EXPECT_EQ(Data(), k.left) << k.size << " bytes";
+    EXPECT_EQ(TakeSteps(), (std::vector<UndoStep>{{rkRemove, 6, k.size - 6}})) << k.size << " bytes";
     EXPECT_EQ(E->CaretPosition(), E->DataSize()) << "still on the append point";
     E->SetInsertMode(false);
   }
@@ -385,6 +424,7 @@ TEST_F(KeyboardTest, DeleteInOverwriteModeNeedsCtrl) {
   E->SetSelection(1, 2);
   Key(Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(Data(), QByteArray("adef"));
+  EXPECT_EQ(TakeSteps(), (std::vector<UndoStep>{{rkRemove, 1, 2}}));
   EXPECT_EQ(Cell(), HexCell(1));
   EXPECT_EQ(E->SelectionLength(), 0);
 
