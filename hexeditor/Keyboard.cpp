@@ -4,7 +4,6 @@
 // selection); every change of the data goes through the editing primitives.
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <vector>
 
