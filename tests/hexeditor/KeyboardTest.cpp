@@ -356,6 +356,17 @@ TEST_F(KeyboardTest, UnicodeOverwriteKeepsTheMarkOfAnUnchangedByte) {
   EXPECT_TRUE(E->IsByteChanged(1)) << "byte 1 still differs from the file";
 }
 
+TEST_F(KeyboardTest, UnicodeOverwriteOfAHalfCharacterIsRefusedBeforeRecording) {
+  E->SetUnicodeChars(true);
+  Load(QByteArray("a\x00" "b", 3));
+  E->MoveCaretToPos(2, true);
+  TypeText("c");
+  EXPECT_EQ(test::TakeShownExceptions(), QStringList{"Data position/length out of data bounds"});
+  EXPECT_EQ(Data(), QByteArray("a\x00" "b", 3));
+  EXPECT_TRUE(TakeSteps().empty());
+  EXPECT_FALSE(E->Modified());
+}
+
 TEST_F(KeyboardTest, UnicodeInsertAddsAWholeCharacter) {
   Load(QByteArray("a\x00", 2));
   E->SetUnicodeChars(true);
