@@ -247,6 +247,12 @@ public:
   virtual bool Redo() { return false; }
   // ---- end of keyboard editing ----
 
+  // ---- mouse, wheel and selection gestures (Mouse.cpp) --------------------------------------
+  // ---- end of mouse ----
+
+  // ---- undo storage (UndoStorage.h/.cpp, Undo.cpp) ---------------------------------------------
+  // ---- end of undo ----
+
   // ---- edit settings --------------------------------------------------------------------------
   bool InsertMode() const { return FInsertMode && InsertModeAllowed(); }
   void SetInsertMode(bool value);
@@ -378,6 +384,12 @@ protected:
 
   bool FWantTabs = true;
   // ---- end of keyboard editing fields ----
+
+  // ---- mouse fields ----
+  // ---- end of mouse fields ----
+
+  // ---- undo fields ----
+  // ---- end of undo fields ----
 
   // ---- rendering fields ----
   // Rebuilds CaretGlyph for the current cell size and CaretKind and shows the system caret.
