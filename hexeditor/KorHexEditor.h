@@ -248,6 +248,24 @@ public:
   // ---- end of keyboard editing ----
 
   // ---- mouse, wheel and selection gestures (Mouse.cpp) --------------------------------------
+  // A left press on the selection that waits for its release to become a click, which
+  // replaces the selection by the caret. Any move of the pointer first cancels it.
+  bool PendingClick() const { return FPendingClick; }
+  // The wheel with Ctrl changes BytesPerRow, with Shift+Ctrl the font size.
+  bool ZoomOnWheel() const { return FZoomOnWheel; }
+  void SetZoomOnWheel(bool value) { FZoomOnWheel = value; }
+  // Dragging the selection with the mouse starts an OLE drag of it.
+  bool OleDragDrop() const { return FOleDragDrop; }
+  void SetOleDragDrop(bool value) { FOleDragDrop = value; }
+  // Shows the drop marker on the unit under a client point (the selection's lower end when
+  // the point lies on the selection), scrolls a line toward an edge, and returns the position.
+  int32_t MoveDropMarker(int X, int Y);
+  void HideDropMarker();
+  // The position the visible drop marker stands on, rounded down to a unit; -1 without one.
+  int32_t DropPosition() const;
+  // The cell under a client point. In insert mode the point snaps to the nearest byte
+  // boundary (X and Y change with it), as the caret stands between bytes there.
+  TGridCoord AdjustMouseCell(int& X, int& Y);
   // ---- end of mouse ----
 
   // ---- undo storage (UndoStorage.h/.cpp, Undo.cpp) ---------------------------------------------
@@ -311,6 +329,13 @@ protected:
   void Resize() override;
   void TopLeftChanged() override;
   void showEvent(QShowEvent* event) override;
+  // Mouse presses, moves and releases, the wheel and the autoscroll filter (Mouse.cpp).
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, QPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, QPoint MousePos) override;
+  void TimerScroll() override;
 
   // The undo storage behind the gate. Until a storage is attached nothing is recorded and
   // every permitted step succeeds.
@@ -386,6 +411,28 @@ protected:
   // ---- end of keyboard editing fields ----
 
   // ---- mouse fields ----
+  // The data position under a client point; false outside the data cells or past the data.
+  // Leaves CaretInCharField alone.
+  bool DataPosAt(int X, int Y, int32_t& Pos);
+  // A Shift+press extends the selection (or starts one at the caret) to the pressed cell.
+  void ExtendSelectionByPress(TMouseButton Button, TShiftState Shift, int X, int Y);
+  void UpdateMouseCursor(TShiftState Shift, int X, int Y);
+  bool ZoomByWheel(bool Down, TShiftState Shift);
+  // Double click: selects the unit under the pointer (the extended control calls it).
+  void SelectUnitAtPointer();
+  // Runs an OLE drag of the selection once the pointer left the press by the drag threshold.
+  // OLE dragging is not built yet: nothing happens.
+  virtual void StartOleDrag() {}
+
+  bool FPendingClick = false;
+  // Where the last left press on the selection was (client pixels).
+  QPoint FPressPoint;
+  bool FZoomOnWheel = true;
+  bool FOleDragDrop = false;
+  bool FDragPending = false;
+  bool FDragRunning = false;
+  // Set by a double click that selected a unit, so that its release keeps the selection.
+  bool FDoubleClicked = false;
   // ---- end of mouse fields ----
 
   // ---- undo fields ----

@@ -42,6 +42,8 @@ class TKorHexEditorEx : public TCustomKorHexEditor {
   Q_PROPERTY(bool ShowPositionIfNotFocused READ ShowPositionIfNotFocused WRITE SetShowPositionIfNotFocused)
   Q_PROPERTY(bool HideSelection READ HideSelection WRITE SetHideSelection)
   Q_PROPERTY(bool GraySelectionIfNotFocused READ GraySelectionIfNotFocused WRITE SetGraySelectionIfNotFocused)
+  Q_PROPERTY(bool ZoomOnWheel READ ZoomOnWheel WRITE SetZoomOnWheel)
+  Q_PROPERTY(bool OleDragDrop READ OleDragDrop WRITE SetOleDragDrop)
 
 public:
   explicit TKorHexEditorEx(QWidget* parent = nullptr);
@@ -72,6 +74,8 @@ public:
 protected:
   void BeforeOverwriteFile() override;
   void ReplaceTargetFile(const QString& TempName, const QString& Target) override;
+  // A double click selects the unit under the pointer, then fires OnDblClick (MouseEx.cpp).
+  void DblClick() override;
 
 private:
   bool FCreateBackup = true;
