@@ -16,6 +16,7 @@
 #include "hexeditor/KorHexEditorTypes.h"
 #include "hexeditor/OffsetFormat.h"
 #include "hexeditor/Translation.h"
+#include "hexeditor/UndoStorage.h"
 #include "platform/Classes.h"
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
@@ -240,11 +241,11 @@ public:
   // Fired for a typed character that cannot be entered where the caret stands.
   TNotifyEvent OnInvalidKey;
 
-  // Undo and redo of the newest step; they do nothing until the undo storage exists.
-  virtual bool CanUndo() { return false; }
-  virtual bool CanRedo() { return false; }
-  virtual void Undo() {}
-  virtual bool Redo() { return false; }
+  // Undo and redo of the newest step (Undo.cpp).
+  virtual bool CanUndo();
+  virtual bool CanRedo();
+  virtual void Undo();
+  virtual bool Redo();
   // ---- end of keyboard editing ----
 
   // ---- mouse, wheel and selection gestures (Mouse.cpp) --------------------------------------
@@ -269,6 +270,18 @@ public:
   // ---- end of mouse ----
 
   // ---- undo storage (UndoStorage.h/.cpp, Undo.cpp) ---------------------------------------------
+  // One undo step covering the Count newest records (an OLE move inside the control).
+  void RecordUndoGroup(int32_t Count, const QString& Description);
+  // Suspension of recording; both return the new suspension count.
+  virtual int32_t SuspendUndo();
+  virtual int32_t ResumeUndo();
+  // The byte limit of the undo storage; 0 or less means none.
+  int32_t MaxUndo() const { return FUndoStorage->MaxUndo(); }
+  void SetMaxUndo(int32_t value) { FUndoStorage->SetMaxUndo(value); }
+  // The description of the next step to undo and of the step a redo would make again.
+  QString UndoDescription() const { return FUndoStorage->Description(); }
+  QString RedoDescription() const;
+  const TKorHUndoStorage& UndoStorage() const { return *FUndoStorage; }
   // ---- end of undo ----
 
   // ---- edit settings --------------------------------------------------------------------------
@@ -337,12 +350,13 @@ protected:
   bool DoMouseWheelUp(TShiftState Shift, QPoint MousePos) override;
   void TimerScroll() override;
 
-  // The undo storage behind the gate. Until a storage is attached nothing is recorded and
-  // every permitted step succeeds.
-  virtual void ClearUndoStorage() {}
-  virtual bool AddUndoRecord(TKorHUndoRecordKind, int32_t, int32_t, int32_t, const QString&) { return true; }
-  virtual void SetUndoTopSelection(int32_t, int32_t) {}
-  virtual int32_t UndoStepCount() const { return 0; }
+  // The undo storage behind the gate (Undo.cpp). AddUndoRecord answers false when the
+  // storage cannot take the record.
+  virtual void ClearUndoStorage();
+  virtual bool AddUndoRecord(TKorHUndoRecordKind Kind, int32_t Pos, int32_t Count, int32_t ReplCount,
+                             const QString& Description);
+  virtual void SetUndoTopSelection(int32_t Pos, int32_t Count);
+  virtual int32_t UndoStepCount() const;
 
   std::unique_ptr<TKorHMemoryStream> FDataStorage;
   QString FFileName = QStringLiteral("---");
@@ -436,6 +450,16 @@ protected:
   // ---- end of mouse fields ----
 
   // ---- undo fields ----
+  // The view state a record or the redo step captures now.
+  TKorHUndoViewState CaptureUndoState();
+  // Puts the Unicode mode, translation, unit, insert mode and caret back as a record or the
+  // redo step holds them; the callers then restore the selection, the marks and Modified.
+  void RestoreUndoState(uint32_t Flags, int32_t CaretPos, uint8_t TranslationOrd, int32_t Unit);
+  void RestoreUndoSelection(int32_t Start, int32_t End, int32_t Anchor, bool SeekWithoutEnd);
+  std::unique_ptr<TKorHRedoBlock> BuildRedoBlock(const TKorHUndoHeader& Header);
+  void UndoTopRecord();
+
+  std::unique_ptr<TKorHUndoStorage> FUndoStorage = std::make_unique<TKorHUndoStorage>();
   // ---- end of undo fields ----
 
   // ---- rendering fields ----
