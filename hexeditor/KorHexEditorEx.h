@@ -42,6 +42,7 @@ class TKorHexEditorEx : public TCustomKorHexEditor {
   Q_PROPERTY(bool ShowPositionIfNotFocused READ ShowPositionIfNotFocused WRITE SetShowPositionIfNotFocused)
   Q_PROPERTY(bool HideSelection READ HideSelection WRITE SetHideSelection)
   Q_PROPERTY(bool GraySelectionIfNotFocused READ GraySelectionIfNotFocused WRITE SetGraySelectionIfNotFocused)
+  Q_PROPERTY(int MaxUndo READ MaxUndo WRITE SetMaxUndo)
   Q_PROPERTY(bool ZoomOnWheel READ ZoomOnWheel WRITE SetZoomOnWheel)
   Q_PROPERTY(bool OleDragDrop READ OleDragDrop WRITE SetOleDragDrop)
 

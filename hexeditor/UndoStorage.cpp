@@ -73,6 +73,8 @@ bool TKorHUndoStorage::AddRecord(TKorHUndoHost& Host, TKorHUndoRecordKind Kind, 
                                  int32_t ReplCount, const QString& Description) {
   if (FSuspendCount >= 1) return true;
   if (Count < 0 || ReplCount < 0) return false;
+  // A group joins records that exist; one over more would undo into nothing.
+  if (Kind == rkGroup && Count > FRecordCount) return false;
 
   const int32_t dataSize = Host.UndoDataSize();
   int32_t recCount = Count;

@@ -122,8 +122,8 @@ public:
   // replaced and ReplCount the new length, as the editing primitives pass them; the record
   // itself stores the new length as its count and the replaced length as its replaced count.
   // Returns false, changing nothing, when the record cannot be made (arguments outside the
-  // data, a record beyond the 32-bit size limit, no memory). While suspended nothing is
-  // recorded and the answer is true.
+  // data, a group over more records than the storage holds, a record beyond the 32-bit
+  // size limit, no memory). While suspended nothing is recorded and the answer is true.
   bool AddRecord(TKorHUndoHost& Host, TKorHUndoRecordKind Kind, int32_t Pos, int32_t Count, int32_t ReplCount,
                  const QString& Description);
 
