@@ -7,6 +7,9 @@
 
 #include <cstring>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "EditorFixture.h"
 #include "TestSupport.h"
@@ -171,6 +174,32 @@ TEST_F(UndoStorageTest, RefusedRecordChangesNothing) {
     EXPECT_TRUE(S.CanRedo()) << c.name << ": the redo step survives a refused record";
     EXPECT_EQ(S.Description(), "Change byte(s)") << c.name;
   }
+}
+
+TEST_F(UndoStorageTest, RecordWithoutMemoryIsRefused) {
+  // A removal claimed larger than the memory the child process may have.
+  ASSERT_TRUE(Add(rkChangeBytes, 0, 1));
+  const QByteArray before = Bytes(S);
+  Host.ClaimedSize = 1500 << 20;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    rlimit lim{int64_t(1) << 30, int64_t(1) << 30};
+    setrlimit(RLIMIT_AS, &lim);
+    int code = 3;
+    try {
+      if (Add(rkRemove, 0, 1400 << 20))
+        code = 1;
+      else
+        code = Bytes(S) == before && S.RecordCount() == 1 ? 0 : 2;
+    } catch (...) {
+    }
+    _exit(code);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(UndoStorageTest, TopSelectionIsAddedToARecordWithoutOne) {
@@ -497,6 +526,20 @@ TEST_F(UndoTest, NewChangeDiscardsTheRedoStepAndReadOnlyViewHidesBoth) {
   Editor->SetReadOnlyView(false);
   Editor->ChangeByte('c', 'd', {}, 0, 0, 2);
   EXPECT_FALSE(Editor->CanRedo());
+}
+
+TEST_F(UndoTest, SuspendedRecordingStillMarksTheDocumentModified) {
+  Load("abcd");
+  Editor->ChangeByte('a', 'b', {}, 0, 0, 0);
+  EXPECT_EQ(Editor->SuspendUndo(), 1);
+  Editor->SetModified(false);
+  Editor->ChangeByte('b', 'c', {}, 0, 0, 1);
+  EXPECT_TRUE(Editor->Modified());
+  EXPECT_FALSE(Editor->CanUndo());
+  EXPECT_EQ(Editor->ResumeUndo(), 0);
+  EXPECT_EQ(Editor->UndoStorage().RecordCount(), 1) << "the suspended change left no record";
+  Editor->Undo();
+  EXPECT_EQ(Data(), "accd") << "only the recorded change is reverted";
 }
 
 TEST_F(UndoTest, MegabyteReplacementIsOneRecordOfItsOldBytes) {
