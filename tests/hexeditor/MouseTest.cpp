@@ -17,9 +17,12 @@
 namespace vexa {
 namespace {
 
-// Lets the tests deliver one tick of the autoscroll timer.
+// Lets the tests deliver one tick of the autoscroll timer, and counts the OLE drags the mouse
+// starts.
 class ProbedEditor : public TKorHexEditorEx {
 public:
+  int Drags = 0;
+  void StartOleDrag() override { ++Drags; }
   void AutoScrollTick() {
     TMessage m;
     m.Msg = WM_TIMER;
@@ -251,6 +254,32 @@ TEST_F(MouseTest, MovingAfterAPressOnTheSelectionCancelsTheClick) {
   EXPECT_EQ(Sel(), std::make_pair(10, 30));
 }
 
+TEST_F(MouseTest, DraggingTheSelectionStartsAnOleDragAtTheThresholdWhenEnabled) {
+  E->SetSelection(10, 60);
+  const int threshold = QApplication::startDragDistance();
+  const QPoint from = Hex(20);
+  const QPoint near = from + QPoint(threshold - 1, 0);
+  const QPoint far = from + QPoint(0, threshold);
+  const TGridCoord farCell = E->MouseCoord(far.x(), far.y());
+  ASSERT_TRUE(E->IsSelected(E->GetPosAtCell(farCell.X, farCell.Y))) << "the threshold must stay on the selection";
+
+  Press(from);
+  Move(far);
+  Release(far);
+  EXPECT_EQ(E->Drags, 0) << "OleDragDrop is off by default";
+
+  E->SetOleDragDrop(true);
+  Press(from);
+  Move(near);
+  EXPECT_EQ(E->Drags, 0) << "below the threshold";
+  Move(far);
+  EXPECT_EQ(E->Drags, 1);
+  Move(far + QPoint(1, 0));
+  EXPECT_EQ(E->Drags, 1) << "one drag per press";
+  Release(far);
+  EXPECT_EQ(Sel(), std::make_pair(10, 60)) << "the drag keeps the selection";
+}
+
 // ---- double click -------------------------------------------------------------------------
 
 TEST_F(MouseTest, DoubleClickSelectsOneUnitAndItsReleaseKeepsIt) {
@@ -437,6 +466,47 @@ TEST_F(MouseTest, DropMarkerBelowAShortDocumentGoesToItsLastRow) {
   ASSERT_LT(below.y(), View()->height());
   EXPECT_EQ(E->MoveDropMarker(below.x(), below.y()), 32 + 6);
   EXPECT_EQ(E->MoveDropMarker(View()->width() - 1, below.y()), 40) << "right of everything: the end";
+}
+
+// ---- selection setters ----------------------------------------------------------------------
+
+TEST_F(MouseTest, SetSelectionCoversWholeUnitsWithinTheData) {
+  struct {
+    int unit;
+    int32_t anchor, other;
+    int32_t start, end, storedAnchor;
+  } cases[] = {
+      {1, 9, 3, 3, 9, 9},        {4, 5, 9, 4, 11, 4},        {4, 9, 5, 4, 11, 11},
+      {8, 250, 1000, 248, 255, 248}, {2, 255, 255, 254, 255, 254},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.unit << ": " << c.anchor << ", " << c.other);
+    E->ResetSelection(false);
+    E->SetBytesPerUnit(c.unit);
+    E->SetSelection(c.anchor, c.other);
+    EXPECT_EQ(Sel(), std::make_pair(c.start, c.end));
+    EXPECT_EQ(E->SelectionAnchor(), c.storedAnchor);
+    EXPECT_EQ(E->SelectionLength(), c.end - c.start + 1);
+  }
+}
+
+TEST_F(MouseTest, SelEndSelectsFromTheCaretAndMinusOneEndsSilently) {
+  int notified = 0;
+  E->OnSelectionChanged = [&](TCustomKorHexEditor*) { ++notified; };
+  E->SetSelStart(20);
+  E->SetSelEnd(10);
+  EXPECT_EQ(Sel(), std::make_pair(10, 20));
+  EXPECT_EQ(E->SelStart(), 20) << "the anchor";
+  EXPECT_EQ(E->SelEnd(), 10) << "the other end";
+  EXPECT_EQ(E->CaretPosition(), 20);
+  QCoreApplication::processEvents();
+  notified = 0;
+  E->SetSelEnd(-1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Sel(), None());
+  EXPECT_EQ(notified, 0);
+  EXPECT_EQ(E->SelStart(), 20) << "without a selection, the caret";
+  EXPECT_EQ(E->SelEnd(), 20);
 }
 
 // ---- focus ----------------------------------------------------------------------------------
