@@ -282,6 +282,14 @@ public:
   QString UndoDescription() const { return FUndoStorage->Description(); }
   QString RedoDescription() const;
   const TKorHUndoStorage& UndoStorage() const { return *FUndoStorage; }
+  // Where undo meets the bookmark table: moving the bookmarks at From or beyond by Delta,
+  // and the copy of the table a redo step carries. A recorded change shifts them before its
+  // bytes move (an insertion's bookmarks then lie up to Delta beyond the current end); an
+  // undo shifts them back after the bytes are restored. Without a bookmark table there is
+  // nothing to move or copy.
+  virtual void ShiftBookmarks(int32_t From, int32_t Delta) { (void)From, (void)Delta; }
+  virtual std::vector<int32_t> BookmarkSnapshot() const { return {}; }
+  virtual void RestoreBookmarkSnapshot(const std::vector<int32_t>& Positions) { (void)Positions; }
   // ---- end of undo ----
 
   // ---- edit settings --------------------------------------------------------------------------

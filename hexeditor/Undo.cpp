@@ -35,7 +35,17 @@ void TCustomKorHexEditor::ClearUndoStorage() {
 bool TCustomKorHexEditor::AddUndoRecord(TKorHUndoRecordKind Kind, int32_t Pos, int32_t Count, int32_t ReplCount,
                                         const QString& Description) {
   TEditorUndoHost host(*this, CaptureUndoState());
-  return FUndoStorage->AddRecord(host, Kind, Pos, Count, ReplCount, Description);
+  const bool recording = FUndoStorage->SuspendCount() < 1;
+  if (!FUndoStorage->AddRecord(host, Kind, Pos, Count, ReplCount, Description)) return false;
+  if (!recording) return true;
+  // The data has not changed yet: bookmarks move to where their bytes are going.
+  switch (Kind) {
+    case rkRemove: ShiftBookmarks(Pos + Count, -Count); break;
+    case rkInsert: ShiftBookmarks(Pos, Count); break;
+    case rkReplace: ShiftBookmarks(Pos + Count, ReplCount - Count); break;  // Count old, ReplCount new bytes
+    default: break;
+  }
+  return true;
 }
 
 void TCustomKorHexEditor::SetUndoTopSelection(int32_t Pos, int32_t Count) { FUndoStorage->SetTopSelection(Pos, Count); }
@@ -158,6 +168,7 @@ std::unique_ptr<TKorHRedoBlock> TCustomKorHexEditor::BuildRedoBlock(const TKorHU
   block->SelectionStart = state.SelectionStart;
   block->SelectionEnd = state.SelectionEnd;
   block->SelectionAnchor = state.SelectionAnchor;
+  block->Bookmarks = BookmarkSnapshot();
   return block;
 }
 
@@ -220,6 +231,13 @@ void TCustomKorHexEditor::UndoTopRecord() {
     default: break;  // nibble shifts and cursor moves restore the view state only
   }
   if (kind != rkChangeBytes && kind != rkCursorMove) TruncateChangedBytes(pos);
+  // Bookmarks moved by the change go back (the record holds the new length as its count).
+  switch (kind) {
+    case rkRemove: ShiftBookmarks(pos, h.Count); break;
+    case rkInsert: ShiftBookmarks(pos + h.Count, -h.Count); break;
+    case rkReplace: ShiftBookmarks(pos + h.Count, h.ReplCount - h.Count); break;
+    default: break;
+  }
 
   RestoreUndoState(h.Flags, h.CaretPosition, h.Translation, h.BytesPerUnit);
   int32_t start, end, anchor;
@@ -270,6 +288,7 @@ bool TCustomKorHexEditor::Redo() {
   }
   if (kind != rkChangeBytes && kind != rkCursorMove) TruncateChangedBytes(pos);
 
+  RestoreBookmarkSnapshot(b.Bookmarks);
   RestoreUndoState(b.Flags, b.CaretPosition, b.Translation, b.BytesPerUnit);
   RestoreUndoSelection(b.SelectionStart, b.SelectionEnd, b.SelectionAnchor, false);
   SetByteChanged(pos, b.Flags & rfByteChanged);

@@ -84,6 +84,7 @@ struct TKorHRedoBlock {
   uint8_t Translation = 0;
   int32_t BytesPerUnit = 1;
   std::vector<uint8_t> Data;
+  std::vector<int32_t> Bookmarks;  // the bookmark table as it was before the undo
   int32_t SelectionStart = -1;
   int32_t SelectionEnd = -1;
   int32_t SelectionAnchor = -1;

@@ -542,6 +542,50 @@ TEST_F(UndoTest, SuspendedRecordingStillMarksTheDocumentModified) {
   EXPECT_EQ(Data(), "accd") << "only the recorded change is reverted";
 }
 
+// A bookmark table of plain positions, enough to see where undo moves them.
+class BookmarkedEditor : public TKorHexEditorEx {
+public:
+  std::vector<int32_t> Marks;
+  void ShiftBookmarks(int32_t From, int32_t Delta) override {
+    for (int32_t& m : Marks)
+      if (m >= From) m += Delta;
+  }
+  std::vector<int32_t> BookmarkSnapshot() const override { return Marks; }
+  void RestoreBookmarkSnapshot(const std::vector<int32_t>& Positions) override { Marks = Positions; }
+};
+
+TEST_F(UndoTest, BookmarksFollowTheChangeAndComeBackOnUndoAndRedo) {
+  struct Case {
+    const char* name;
+    std::function<void(TCustomKorHexEditor&)> edit;
+    std::vector<int32_t> after;
+  } cases[] = {
+      {"insert", [](TCustomKorHexEditor& e) { e.InsertBuffer("xy", 2, 3, {}, true); }, {1, 2, 10}},
+      {"remove",
+       [](TCustomKorHexEditor& e) {
+         e.SetSelection(4, 5);
+         e.DeleteSelection({});
+       },
+       {1, 2, 6}},
+      {"replace by more", [](TCustomKorHexEditor& e) { e.ReplaceRange("abcd", 2, 1, 4, {}, false); }, {1, 2, 11}},
+      {"replace by fewer", [](TCustomKorHexEditor& e) { e.ReplaceRange("a", 2, 2, 1, {}, false); }, {1, 2, 7}},
+  };
+  for (const Case& c : cases) {
+    auto editor = std::make_unique<BookmarkedEditor>();
+    editor->Loaded();
+    test::WriteFile(Path("b.bin"), "0123456789");
+    editor->LoadFromFile(Path("b.bin"));
+    editor->Marks = {1, 2, 8};
+    c.edit(*editor);
+    EXPECT_EQ(editor->Marks, c.after) << c.name;
+    editor->Undo();
+    EXPECT_EQ(editor->Marks, (std::vector<int32_t>{1, 2, 8})) << c.name;
+    editor->Marks = {0};
+    ASSERT_TRUE(editor->Redo()) << c.name;
+    EXPECT_EQ(editor->Marks, c.after) << c.name << ": as they were before the undo";
+  }
+}
+
 TEST_F(UndoTest, MegabyteReplacementIsOneRecordOfItsOldBytes) {
   const int size = 1 << 20;
   Load(test::Pattern(size + 16));
