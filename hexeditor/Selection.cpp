@@ -1,4 +1,10 @@
-// The selection fields and their setters.
+// The selection: its fields, setting and ending it, and SelStart / SelEnd.
+//
+// A selection is an anchor and an inclusive range start <= end, all -1 when there is none.
+// It always covers whole units (BytesPerUnit) and never reaches past the data: the stored
+// values are clamped to -1 .. DataSize - 1. The gesture that builds a selection by mouse or
+// Shift (Selecting, SelectionOrigin) is extended by the cell check (Geometry.cpp) and ended
+// by ResetSelection.
 
 #include <algorithm>
 

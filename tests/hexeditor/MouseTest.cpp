@@ -3,6 +3,7 @@
 // area, the wheel with and without zoom, autoscroll, the drop marker and loss of focus.
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -278,6 +279,22 @@ TEST_F(MouseTest, DraggingTheSelectionStartsAnOleDragAtTheThresholdWhenEnabled) 
   EXPECT_EQ(E->Drags, 1) << "one drag per press";
   Release(far);
   EXPECT_EQ(Sel(), std::make_pair(10, 60)) << "the drag keeps the selection";
+}
+
+TEST_F(MouseTest, CursorIsAnArrowOverTheSelectionAndTheFixedAreaOnly) {
+  E->SetSelection(10, 30);
+  const std::pair<QPoint, Qt::CursorShape> places[] = {
+      {Hex(20), Qt::ArrowCursor}, {Hex(40), Qt::IBeamCursor}, {E->CellRect(0, 4).center(), Qt::ArrowCursor}};
+  for (const auto& [at, shape] : places) {
+    QMouseEvent move(QEvent::MouseMove, at, View()->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(View(), &move);
+    EXPECT_EQ(View()->cursor().shape(), shape) << at.x() << "," << at.y();
+  }
+  // With a button held, the I-beam everywhere.
+  Press(Hex(20));
+  Move(Hex(21));
+  EXPECT_EQ(View()->cursor().shape(), Qt::IBeamCursor);
+  Release(Hex(21));
 }
 
 // ---- double click -------------------------------------------------------------------------
