@@ -205,6 +205,15 @@ void TCustomKorHexEditor::UndoTopRecord() {
     storage.RemoveTopRecord();
     return;
   }
+  // The saved bytes must lie inside the record; a damaged one empties the storage.
+  int32_t saved = 0;
+  if (kind == rkChangeBytes || kind == rkRemove || kind == rkConvert || kind == rkAllData) saved = h.Count;
+  if (kind == rkReplace) saved = h.ReplCount;
+  const int64_t area = int64_t(h.Length) - (kUndoHeaderSize - 1) - 4;
+  if (saved < 0 || h.Count < 0 || h.ReplCount < 0 || saved > area) {
+    storage.Clear(true);
+    return;
+  }
   storage.SetRedoBlock(BuildRedoBlock(h));
   const uint8_t* data = storage.TopData();
   const int32_t pos = h.Position;

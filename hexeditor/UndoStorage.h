@@ -39,7 +39,8 @@ constexpr uint32_t rfUnicode = 0x40000;
 constexpr uint32_t rfUnicodeBigEndian = 0x80000;
 constexpr uint32_t rfHasDescription = 0x100000;
 // The view state bits a record and the redo block capture.
-constexpr uint32_t rfStateMask = rfModified | rfSecondNibble | rfCharField | rfInsertMode | rfUnicode | rfUnicodeBigEndian;
+constexpr uint32_t rfStateMask =
+    rfModified | rfSecondNibble | rfCharField | rfInsertMode | rfUnicode | rfUnicodeBigEndian;
 
 // The kind a flag set names: its lowest kind bit, or kUndoNoKind when it has none.
 constexpr int kUndoNoKind = 11;
