@@ -237,7 +237,29 @@ void TCustomKorHexEditor::UndoTopRecord() {
       WriteBuffer(data, 0, h.Count);
       UpdateGridSize();
       break;
-    default: break;  // nibble shifts and cursor moves restore the view state only
+    case rkInsertNibble:
+    case rkDeleteNibble: {
+      // The nibble step moved the data from pos by half a byte: move it back, then the saved
+      // byte at pos and the trailing spare byte are as before the step.
+      const int32_t size = DataSize();
+      if (pos < 0 || pos >= size) break;
+      if (kind == rkDeleteNibble) {
+        AppendRaw(nullptr, 1);
+        uint8_t* p = FDataStorage->Memory();
+        p[size] = 0;
+        for (int32_t i = size; i > pos; --i) p[i] = uint8_t(p[i - 1] << 4 | p[i] >> 4);
+        p[pos] >>= 4;
+      } else {
+        uint8_t* p = FDataStorage->Memory();
+        for (int32_t i = pos; i < size - 1; ++i) p[i] = uint8_t(p[i] << 4 | p[i + 1] >> 4);
+        p[size - 1] = uint8_t(p[size - 1] << 4);
+      }
+      WriteBuffer(data, pos, 1);
+      FDataStorage->SetSize(DataSize() - 1);
+      UpdateGridSize();
+      break;
+    }
+    default: break;  // a cursor move restores the view state only
   }
   if (kind != rkChangeBytes && kind != rkCursorMove) TruncateChangedBytes(pos);
   // Bookmarks moved by the change go back (the record holds the new length as its count).
@@ -255,9 +277,9 @@ void TCustomKorHexEditor::UndoTopRecord() {
   else
     ResetSelection(true);
   // The marks come back after the insert mode, whose change clears them.
-  if (kind == rkChangeBytes) {
+  if (kind == rkChangeBytes || kind == rkInsertNibble || kind == rkDeleteNibble) {
     SetByteChanged(pos, h.Flags & rfByteChanged);
-    if (h.Count == 2) SetByteChanged(pos + 1, h.Flags & rfNextByteChanged);
+    if (kind == rkChangeBytes && h.Count == 2) SetByteChanged(pos + 1, h.Flags & rfNextByteChanged);
   }
   FModified = (h.Flags & rfModified) != 0;
   storage.RemoveTopRecord();

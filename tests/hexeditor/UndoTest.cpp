@@ -586,6 +586,29 @@ TEST_F(UndoTest, BookmarksFollowTheChangeAndComeBackOnUndoAndRedo) {
   }
 }
 
+TEST_F(UndoTest, NibbleStepsAreUndoneAndRedone) {
+  struct Case {
+    const char* name;
+    TKorHUndoRecordKind kind;
+    QByteArray after;  // the data once the step has moved it by half a byte from byte 1
+  } cases[] = {
+      {"insert nibble", rkInsertNibble, QByteArray("\x11\x7A\xBC\xD0", 4)},
+      {"delete nibble", rkDeleteNibble, QByteArray("\x11\xBC\xD0", 3)},
+  };
+  const QByteArray original("\x11\xAB\xCD", 3);
+  for (const Case& c : cases) {
+    Load(original);
+    Editor->RecordUndo(c.kind, 1, 1, 0, {});
+    Editor->DataStorage().SetSize(c.after.size());
+    Editor->WriteBuffer(c.after.constData(), 0, c.after.size());
+    Editor->Undo();
+    EXPECT_EQ(Data(), original) << c.name;
+    EXPECT_FALSE(Editor->Modified()) << c.name;
+    ASSERT_TRUE(Editor->Redo()) << c.name;
+    EXPECT_EQ(Data(), c.after) << c.name;
+  }
+}
+
 TEST_F(UndoTest, MegabyteReplacementIsOneRecordOfItsOldBytes) {
   const int size = 1 << 20;
   Load(test::Pattern(size + 16));
