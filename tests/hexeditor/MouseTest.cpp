@@ -409,20 +409,27 @@ TEST_F(MouseTest, CtrlWheelChangesBytesPerRowAndShiftCtrlWheelTheFontSize) {
 
 TEST_F(MouseTest, CtrlWheelScrollsWhenZoomIsOffOrAtItsLimit) {
   Load(4096);
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, shiftCtrl = Qt::ShiftModifier | Qt::ControlModifier;
   struct {
     const char* name;
     bool zoom;
     int bytesPerRow;
     bool down;
-  } cases[] = {{"zoom off", false, 16, true}, {"at 256", true, 256, false}, {"at 1", true, 1, true}};
+    Qt::KeyboardModifiers mods;
+  } cases[] = {{"zoom off", false, 16, true, ctrl},
+               {"zoom off, font", false, 16, true, shiftCtrl},
+               {"at 256", true, 256, false, ctrl},
+               {"at 1", true, 1, true, ctrl}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     E->SetZoomOnWheel(c.zoom);
     E->SetBytesPerRow(c.bytesPerRow);
     E->SetTopRow(c.down ? 2 : E->MaxTopRow());
     const int top = E->TopRow();
-    Wheel(c.down, Qt::ControlModifier);
+    const int size = E->Font()->Size();
+    Wheel(c.down, c.mods);
     EXPECT_EQ(E->BytesPerRow(), c.bytesPerRow);
+    EXPECT_EQ(E->Font()->Size(), size);
     EXPECT_NE(E->TopRow(), top) << "the grid's own wheel handling scrolls instead";
   }
 }
