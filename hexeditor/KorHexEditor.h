@@ -3,7 +3,11 @@
 // files named for what they do: KorHexEditor.cpp (construction, lifecycle, notifications),
 // Buffer.cpp (document buffer, file I/O, editing primitives, edit permission),
 // Geometry.cpp (grid layout, position mapping, the cell check, layout setters),
-// Selection.cpp (selection fields), Editing.cpp (deletion, insert mode and edit settings).
+// OffsetColumn.cpp (offset format, gutter and ruler settings), Characters.cpp (translation,
+// mask character), Selection.cpp (selection fields), Mouse.cpp (press, drag, wheel, drop
+// marker), Keyboard.cpp (the key table, typing), Editing.cpp (overwriting, deletion, insert
+// mode and edit settings), Undo.cpp (undo and redo through UndoStorage), Paint.cpp,
+// Colors.cpp and Caret.cpp (rendering and the caret glyph).
 
 #include <QString>
 #include <cstdint>
