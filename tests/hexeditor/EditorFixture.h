@@ -1,7 +1,10 @@
 #pragma once
 // A hex editor control on a temporary folder, for the control's tests.
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTest>
+#include <QVBoxLayout>
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,6 +16,32 @@
 #include "hexeditor/KorHexEditorEx.h"
 
 namespace vexa::test {
+
+// Puts editor (which the window then owns) into a shown, active 900 x 300 window together with
+// a second widget that can take the focus from it, and initialises the editor. With
+// focusEditor the editor has the focus afterwards, else the other widget.
+inline void BuildEditorWindow(TKorHexEditorEx* editor, std::unique_ptr<QWidget>& window, QWidget*& other,
+                              bool focusEditor) {
+  window = std::make_unique<QWidget>();
+  auto* layout = new QVBoxLayout(window.get());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(editor);
+  other = new QWidget;
+  other->setFocusPolicy(Qt::StrongFocus);
+  other->setFixedHeight(0);
+  layout->addWidget(other);
+  window->resize(900, 300);
+  editor->Loaded();
+  if (!focusEditor) other->setFocus();
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  QApplication::setActiveWindow(window.get());
+  if (focusEditor) {
+    editor->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(editor->Focused());
+  }
+}
 
 class EditorTest : public ::testing::Test {
 protected:

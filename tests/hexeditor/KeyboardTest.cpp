@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "EditorFixture.h"
 #include "TestSupport.h"
 #include "hexeditor/KorHexEditorEx.h"
 
@@ -51,23 +52,8 @@ protected:
   void SetUp() override {
     test::TakeShownExceptions();
     ASSERT_TRUE(Dir.isValid());
-    Window = std::make_unique<QWidget>();
-    auto* layout = new QVBoxLayout(Window.get());
-    layout->setContentsMargins(0, 0, 0, 0);
     E = new ProbedEditor;
-    layout->addWidget(E);
-    Other = new QWidget;
-    Other->setFocusPolicy(Qt::StrongFocus);
-    Other->setFixedHeight(0);
-    layout->addWidget(Other);
-    Window->resize(900, 300);
-    E->Loaded();
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-    QApplication::setActiveWindow(Window.get());
-    E->setFocus();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(E->Focused());
+    ASSERT_NO_FATAL_FAILURE(test::BuildEditorWindow(E, Window, Other, /*focusEditor=*/true));
     E->OnInvalidKey = [this](TCustomKorHexEditor*) { ++InvalidKeys; };
   }
   void TearDown() override {

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 
+#include "EditorFixture.h"
 #include "TestSupport.h"
 #include "hexeditor/KorHexEditorEx.h"
 #include "platform/StoredLayout.h"
@@ -92,22 +93,10 @@ protected:
   void SetUp() override {
     test::TakeShownExceptions();
     ASSERT_TRUE(Dir.isValid());
-    Window = std::make_unique<QWidget>();
-    auto* layout = new QVBoxLayout(Window.get());
-    layout->setContentsMargins(0, 0, 0, 0);
     E = new TKorHexEditorEx;
     E->SetScrollBars(ssNone);
-    layout->addWidget(E);
-    Other = new QWidget;
-    Other->setFocusPolicy(Qt::StrongFocus);
-    Other->setFixedHeight(0);
-    layout->addWidget(Other);
-    Window->resize(900, 300);
-    E->Loaded();
-    Other->setFocus();  // the control starts unfocused; tests focus it when they need to
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-    QApplication::setActiveWindow(Window.get());
+    // The control starts unfocused; tests focus it when they need to.
+    ASSERT_NO_FATAL_FAILURE(test::BuildEditorWindow(E, Window, Other, /*focusEditor=*/false));
 
     TKorHColors& c = *E->Colors();
     c.SetBackground(kWhite);
