@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include "platform/Forms.h"
@@ -31,6 +34,24 @@ QByteArray ReadFile(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return QByteArray();
   return f.readAll();
+}
+
+int RunWithMemoryLimit(int64_t limitBytes, const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    const rlimit lim{static_cast<rlim_t>(limitBytes), static_cast<rlim_t>(limitBytes)};
+    setrlimit(RLIMIT_AS, &lim);
+    int code = 3;
+    try {
+      code = body();
+    } catch (...) {
+    }
+    _exit(code);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
 }
 
 QByteArray Pattern(int count) {

@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <cstdint>
 #include <exception>
+#include <functional>
 #include <typeinfo>
 
 #include "platform/SysUtils.h"
@@ -22,6 +24,11 @@ void WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
 // Bytes 0, 1, 2, ... (mod 256), count of them.
 QByteArray Pattern(int count);
+
+// Runs body in a child process whose address space is limited to limitBytes, so that an
+// allocation can be made to fail without touching this process's memory. Returns body's
+// result (3 when it raised), or -1 when the child did not end normally.
+int RunWithMemoryLimit(int64_t limitBytes, const std::function<int()>& body);
 
 // The message of the exception of class E that fn raises; "no exception" when it raises
 // none, and a note naming the class when it raises another one.

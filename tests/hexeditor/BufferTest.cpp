@@ -296,25 +296,15 @@ TEST_F(BufferTest, FailedAllocationLeavesAnEmptyDocument) {
   } stream;
   WriteFile(Path("d.bin"), Pattern(8));
   Editor->LoadFromFile(Path("d.bin"));
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    rlimit lim{int64_t(1) << 30, int64_t(1) << 30};
-    setrlimit(RLIMIT_AS, &lim);
-    int code = 3;
+  const int result = RunWithMemoryLimit(int64_t(1) << 30, [&] {
     try {
       Editor->LoadFromStream(stream);
-      code = 1;
+      return 1;
     } catch (const EOutOfMemory&) {
-      code = Editor->DataSize() == 0 && !Editor->HasFileName() ? 0 : 2;
-    } catch (...) {
+      return Editor->DataSize() == 0 && !Editor->HasFileName() ? 0 : 2;
     }
-    _exit(code);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  });
+  EXPECT_EQ(result, 0);
 }
 
 TEST_F(BufferTest, NewDocumentIsEmptyUntitledAndReadOnly) {

@@ -181,25 +181,11 @@ TEST_F(UndoStorageTest, RecordWithoutMemoryIsRefused) {
   ASSERT_TRUE(Add(rkChangeBytes, 0, 1));
   const QByteArray before = Bytes(S);
   Host.ClaimedSize = 1500 << 20;
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    rlimit lim{int64_t(1) << 30, int64_t(1) << 30};
-    setrlimit(RLIMIT_AS, &lim);
-    int code = 3;
-    try {
-      if (Add(rkRemove, 0, 1400 << 20))
-        code = 1;
-      else
-        code = Bytes(S) == before && S.RecordCount() == 1 ? 0 : 2;
-    } catch (...) {
-    }
-    _exit(code);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const int result = test::RunWithMemoryLimit(int64_t(1) << 30, [&] {
+    if (Add(rkRemove, 0, 1400 << 20)) return 1;
+    return Bytes(S) == before && S.RecordCount() == 1 ? 0 : 2;
+  });
+  EXPECT_EQ(result, 0);
 }
 
 TEST_F(UndoStorageTest, TopSelectionIsAddedToARecordWithoutOne) {

@@ -37,25 +37,17 @@ TEST(MemoryStream, ReadsWritesSeeksAndGrows) {
 }
 
 TEST(MemoryStream, FailedAllocationRaisesAndKeepsTheStream) {
-  // Runs in a child with a small address-space limit, so the parent's memory is untouched.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    rlimit lim{512L << 20, 512L << 20};
-    setrlimit(RLIMIT_AS, &lim);
+  const int result = vexa::test::RunWithMemoryLimit(512L << 20, [] {
     TMemoryStream s;
     s.Write("abc", 3);
     try {
       s.SetSize(int64_t(1) << 31);
-      _exit(1);
+      return 1;
     } catch (const EOutOfMemory&) {
-      _exit(s.Size() == 3 && s.Memory()[0] == 'a' ? 0 : 2);
+      return s.Size() == 3 && s.Memory()[0] == 'a' ? 0 : 2;
     }
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  });
+  EXPECT_EQ(result, 0);
 }
 
 TEST(FileOpen, AppliesAccessAndShareRules) {
