@@ -19,21 +19,21 @@ QString Format(const QString& fmt, std::initializer_list<FormatArg> args) {
       out += c;
       continue;
     }
-    const QChar spec = fmt[i + 1];
-    if (spec == QLatin1Char('%')) {
+    const QChar conversion = fmt[i + 1];
+    if (conversion == QLatin1Char('%')) {
       out += QLatin1Char('%');
       ++i;
       continue;
     }
-    if (spec != QLatin1Char('d') && spec != QLatin1Char('u') && spec != QLatin1Char('x') &&
-        spec != QLatin1Char('X') && spec != QLatin1Char('s')) {
+    if (conversion != QLatin1Char('d') && conversion != QLatin1Char('u') && conversion != QLatin1Char('x') &&
+        conversion != QLatin1Char('X') && conversion != QLatin1Char('s')) {
       out += c;
       continue;
     }
     ++i;
     if (next == args.end()) {
       out += QLatin1Char('%');
-      out += spec;
+      out += conversion;
       continue;
     }
     const FormatArg& arg = *next++;
@@ -42,9 +42,9 @@ QString Format(const QString& fmt, std::initializer_list<FormatArg> args) {
       continue;
     }
     const long long n = std::get<long long>(arg);
-    if (spec == QLatin1Char('s') || spec == QLatin1Char('d')) {
+    if (conversion == QLatin1Char('s') || conversion == QLatin1Char('d')) {
       out += QString::number(n);
-    } else if (spec == QLatin1Char('u')) {
+    } else if (conversion == QLatin1Char('u')) {
       out += QString::number(static_cast<unsigned long long>(n));
     } else {
       // %x of a negative 32-bit value prints its two's complement, as the message tables expect.
