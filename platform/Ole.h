@@ -356,6 +356,41 @@ public:
   virtual HRESULT EnumDAdvise(ComPtr<IEnumSTATDATA>& result) = 0;
 };
 
+// Key and button state of a drag, as the drag loop reports it.
+inline constexpr uint32_t MK_LBUTTON = 0x0001;
+inline constexpr uint32_t MK_RBUTTON = 0x0002;
+inline constexpr uint32_t MK_SHIFT = 0x0004;
+inline constexpr uint32_t MK_CONTROL = 0x0008;
+inline constexpr uint32_t MK_MBUTTON = 0x0010;
+inline constexpr uint32_t MK_ALT = 0x0020;
+
+// A point in screen coordinates.
+struct POINTL {
+  int32_t x = 0;
+  int32_t y = 0;
+};
+
+// The source side of a drag: asked on every turn of the drag loop whether to go on, and for
+// the cursor of the effect a target chose.
+class IDropSource : public IUnknown {
+public:
+  static constexpr IID Iid = OleInterfaceId(0x00000121);
+  // S_OK to go on, DRAGDROP_S_DROP to drop, DRAGDROP_S_CANCEL to give up.
+  virtual HRESULT QueryContinueDrag(bool escapePressed, uint32_t keyState) = 0;
+  // DRAGDROP_S_USEDEFAULTCURSORS for the standard cursors.
+  virtual HRESULT GiveFeedback(DROPEFFECT effect) = 0;
+};
+
+// The target side of a drag; effect carries the allowed effects in and the chosen one out.
+class IDropTarget : public IUnknown {
+public:
+  static constexpr IID Iid = OleInterfaceId(0x00000122);
+  virtual HRESULT DragEnter(IDataObject* dataObject, uint32_t keyState, POINTL point, DROPEFFECT& effect) = 0;
+  virtual HRESULT DragOver(uint32_t keyState, POINTL point, DROPEFFECT& effect) = 0;
+  virtual HRESULT DragLeave() = 0;
+  virtual HRESULT Drop(IDataObject* dataObject, uint32_t keyState, POINTL point, DROPEFFECT& effect) = 0;
+};
+
 // ---- Initialisation ------------------------------------------------------------------------
 
 // OLE needs no set-up here; the calls keep a count so that paired use works as on Windows:
