@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "hexeditor/KorHexEditor.h"
@@ -41,6 +42,7 @@ int HexDigitValue(char Key) {
 // ---- key-down -----------------------------------------------------------------------------
 
 void TCustomKorHexEditor::KeyDown(uint16_t& Key, TShiftState Shift) {
+  FBookmarkKeyDown = false;
   if (OnKeyDown) OnKeyDown(this, Key, Shift);
   if (Key == 0) return;
   HandleKey(Key, Shift);
@@ -78,7 +80,19 @@ void TCustomKorHexEditor::HandleKey(uint16_t Key, TShiftState Shift) {
       if (IsNone(Shift)) SetInsertMode(!InsertMode());
       break;
     case VK_DELETE: KeyDelete(Shift); break;
-    default: break;
+    default:
+      // Digits of the main keyboard: Ctrl+Shift sets or clears a bookmark, Ctrl jumps to it.
+      if (Key >= '0' && Key <= '9') {
+        const uint8_t index = static_cast<uint8_t>(Key - '0');
+        if (IsExactly(Shift, TShiftState(ssShift) | ssCtrl)) {
+          FBookmarkKeyDown = true;
+          SetBookmark(index, CaretPosition(), CaretInCharField());
+        } else if (IsExactly(Shift, ssCtrl)) {
+          FBookmarkKeyDown = true;
+          GotoBookmark(index);
+        }
+      }
+      break;
   }
 }
 
@@ -224,6 +238,8 @@ void TCustomKorHexEditor::SelectAll() {
 // ---- character entry ------------------------------------------------------------------------
 
 void TCustomKorHexEditor::KeyPress(char& Key) {
+  // The character of a bookmark key is not typed.
+  if (std::exchange(FBookmarkKeyDown, false)) return;
   if (OnKeyPress) OnKeyPress(this, Key);
   if (FReadOnlyView || FMaskedChars[static_cast<uint8_t>(Key)]) return;
   const int32_t pos = CaretPosition();

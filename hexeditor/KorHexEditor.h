@@ -223,8 +223,8 @@ public:
   // Draws the visible part of the grid; the only drawing entry point.
   void Paint() override;
   // Draws the bookmark glyphs of a data row into its offset cell (ACell, viewport
-  // coordinates), after the offset text. Nothing is drawn until bookmarks exist.
-  virtual void DrawBookmarkGlyphs(int ARow, const QRect& ACell) { (void)ARow, (void)ACell; }
+  // coordinates), after the offset text (Bookmarks.cpp).
+  virtual void DrawBookmarkGlyphs(int ARow, const QRect& ACell);
   // ---- end of rendering ----
 
   // ---- keyboard editing (Keyboard.cpp, Editing.cpp) -----------------------------------------
@@ -290,11 +290,38 @@ public:
   // and the copy of the table a redo step carries. A recorded change shifts them before its
   // bytes move (an insertion's bookmarks then lie up to Delta beyond the current end); an
   // undo shifts them back after the bytes are restored. Without a bookmark table there is
-  // nothing to move or copy.
-  virtual void ShiftBookmarks(int32_t From, int32_t Delta) { (void)From, (void)Delta; }
-  virtual std::vector<int32_t> BookmarkSnapshot() const { return {}; }
-  virtual void RestoreBookmarkSnapshot(const std::vector<int32_t>& Positions) { (void)Positions; }
+  // nothing to move or copy. The copy holds each entry's position and field in turn
+  // (Bookmarks.cpp).
+  virtual void ShiftBookmarks(int32_t From, int32_t Delta);
+  virtual std::vector<int32_t> BookmarkSnapshot() const;
+  virtual void RestoreBookmarkSnapshot(const std::vector<int32_t>& Positions);
   // ---- end of undo ----
+
+  // ---- bookmarks (Bookmarks.cpp) ----
+  // Ten numbered bookmarks, each a byte position (-1 when unset) and the field it was set in.
+  struct TKorHBookmark {
+    int32_t Position = -1;
+    bool InCharField = false;
+  };
+  static constexpr int BookmarkCount = 10;
+  // Sets bookmark Index at Position, or clears it when it already stands exactly there.
+  // Raises "Invalid bookmark index" above 9.
+  void SetBookmark(uint8_t Index, int32_t Position, bool InCharField);
+  // Moves the caret to the bookmark; false when it is unset, out of range or lies past the
+  // data (which clears it).
+  bool GotoBookmark(int Index);
+  TKorHBookmark Bookmark(int Index) const;
+  virtual void BookmarkChanged();
+  TNotifyEvent OnBookmarkChanged;
+  // The glyph strip: twenty 10 x 10 glyphs side by side, the hex-field glyphs of bookmarks
+  // 0 to 9, then their character-field glyphs. Assigning copies a 200 x 10 picture (anything
+  // else raises); assigning none brings back the built-in strip.
+  const QImage& BookmarkBitmap() const { return FBookmarkBitmap; }
+  void SetBookmarkBitmap(const QImage* value);
+  bool HasCustomBookmarkBitmap() const { return FCustomBookmarkBitmap; }
+  // The strip cut into glyphs, transparent where the strip has its top-left pixel's colour.
+  const std::vector<QImage>& BookmarkImages() const { return FBookmarkImages; }
+  // ---- end of bookmarks ----
 
   // ---- edit settings --------------------------------------------------------------------------
   bool InsertMode() const { return FInsertMode && InsertModeAllowed(); }
@@ -503,6 +530,21 @@ protected:
   std::vector<TPaintColumn> FPaintColumns;
   QString FPaintText;
   // ---- end of rendering fields ----
+
+  // ---- bookmark fields ----
+  static QImage BuiltInBookmarkBitmap();
+  static std::vector<QImage> CutBookmarkImages(const QImage& Strip);
+  void BookmarkBitmapChanged();
+  // Column 0 of the visible rows.
+  void InvalidateBookmarkColumn();
+
+  TKorHBookmark FBookmarks[BookmarkCount];
+  QImage FBookmarkBitmap = BuiltInBookmarkBitmap();
+  std::vector<QImage> FBookmarkImages = CutBookmarkImages(FBookmarkBitmap);
+  bool FCustomBookmarkBitmap = false;
+  // Set by a bookmark key so that the character the same key press delivers is not typed.
+  bool FBookmarkKeyDown = false;
+  // ---- end of bookmark fields ----
 
   TKorHTranslationKind FTranslation = tkAsIs;
   uint8_t FMaskChar = DefaultMaskChar;

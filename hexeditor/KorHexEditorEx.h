@@ -3,6 +3,7 @@
 // adds saving with a backup of the previous file.
 
 #include "hexeditor/KorHexEditor.h"
+#include "hexeditor/PrintOptions.h"
 
 namespace vexa {
 
@@ -45,6 +46,9 @@ class TKorHexEditorEx : public TCustomKorHexEditor {
   Q_PROPERTY(int MaxUndo READ MaxUndo WRITE SetMaxUndo)
   Q_PROPERTY(bool ZoomOnWheel READ ZoomOnWheel WRITE SetZoomOnWheel)
   Q_PROPERTY(bool OleDragDrop READ OleDragDrop WRITE SetOleDragDrop)
+  Q_PROPERTY(vexa::TKorHPrintOptions* PrintOptions READ PrintOptions WRITE SetPrintOptions)
+  Q_PROPERTY(vexa::TFont* PrintFont READ PrintFont WRITE SetPrintFont)
+  Q_PROPERTY(bool UseEditorFontForPrinting READ UseEditorFontForPrinting WRITE SetUseEditorFontForPrinting)
 
 public:
   explicit TKorHexEditorEx(QWidget* parent = nullptr);
@@ -72,6 +76,27 @@ public:
   int BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(int value);
 
+  // The stored layout also holds "BookmarkBitmap" while a custom glyph strip is assigned:
+  // the strip as base64 PNG text (Bookmarks.cpp). Empty text is the built-in strip; text
+  // that is no 200 x 10 PNG raises the bookmark-bitmap message.
+  void DefineProperties(TFiler& filer) override;
+  QString BookmarkBitmapText() const;
+  void SetBookmarkBitmapText(const QString& value);
+
+  // ---- print options ----
+  // Both objects are the control's own: assigning copies the given values into them, and a
+  // stored layout reads into them without the setters.
+  TKorHPrintOptions* PrintOptions() const { return FPrintOptions.get(); }
+  void SetPrintOptions(TKorHPrintOptions* value) { FPrintOptions->Assign(value); }
+  TFont* PrintFont() const { return FPrintFont.get(); }
+  void SetPrintFont(TFont* value) {
+    if (value) FPrintFont->Assign(*value);
+    FUseEditorFontForPrinting = false;
+  }
+  bool UseEditorFontForPrinting() const { return FUseEditorFontForPrinting; }
+  void SetUseEditorFontForPrinting(bool value) { FUseEditorFontForPrinting = value; }
+  // ---- end of print options ----
+
 protected:
   void BeforeOverwriteFile() override;
   void ReplaceTargetFile(const QString& TempName, const QString& Target) override;
@@ -85,6 +110,17 @@ private:
   bool FWrittenWhileSuspended = false;
   int FCursorId = crIBeam;
   int FBorderStyle = 1;
+
+  // ---- print options fields ----
+  std::unique_ptr<TKorHPrintOptions> FPrintOptions = std::make_unique<TKorHPrintOptions>();
+  // A copy of the editor's font as it is when the control is made.
+  std::unique_ptr<TFont> FPrintFont = [this] {
+    auto font = std::make_unique<TFont>();
+    if (Font()) font->Assign(*Font());
+    return font;
+  }();
+  bool FUseEditorFontForPrinting = true;
+  // ---- end of print options fields ----
 };
 
 }  // namespace vexa
