@@ -42,7 +42,9 @@ int HexDigitValue(char Key) {
 // ---- key-down -----------------------------------------------------------------------------
 
 void TCustomKorHexEditor::KeyDown(uint16_t& Key, TShiftState Shift) {
-  FBookmarkKeyDown = false;
+  // Ctrl+digit and Ctrl+Shift+digit are bookmark keys: the character the same press
+  // delivers is never typed, whatever becomes of the key.
+  FBookmarkKeyDown = Key >= '0' && Key <= '9' && HasCtrl(Shift) && !Shift.testFlag(ssAlt);
   if (OnKeyDown) OnKeyDown(this, Key, Shift);
   if (Key == 0) return;
   HandleKey(Key, Shift);
@@ -84,13 +86,10 @@ void TCustomKorHexEditor::HandleKey(uint16_t Key, TShiftState Shift) {
       // Digits of the main keyboard: Ctrl+Shift sets or clears a bookmark, Ctrl jumps to it.
       if (Key >= '0' && Key <= '9') {
         const uint8_t index = static_cast<uint8_t>(Key - '0');
-        if (IsExactly(Shift, TShiftState(ssShift) | ssCtrl)) {
-          FBookmarkKeyDown = true;
+        if (IsExactly(Shift, TShiftState(ssShift) | ssCtrl))
           SetBookmark(index, CaretPosition(), CaretInCharField());
-        } else if (IsExactly(Shift, ssCtrl)) {
-          FBookmarkKeyDown = true;
+        else if (IsExactly(Shift, ssCtrl))
           GotoBookmark(index);
-        }
       }
       break;
   }

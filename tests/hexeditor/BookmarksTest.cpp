@@ -129,6 +129,18 @@ TEST_F(BookmarksTest, OtherShiftStatesAndTheKeypadLeaveBookmarksAlone) {
   EXPECT_EQ(Notifications, 0);
 }
 
+TEST_F(BookmarksTest, ASwallowedBookmarkKeyStillTypesNothing) {
+  E->OnKeyDown = [](QObject*, uint16_t& key, TShiftState) { key = 0; };
+  E->MoveCaretToPos(40, false);
+  SetKey(4);
+  GotoKey(4);
+  EXPECT_EQ(E->Bookmark(4).Position, -1);
+  EXPECT_FALSE(E->Modified());
+  E->OnKeyDown = nullptr;
+  Digit(4, Qt::NoModifier);  // a plain digit is typed as before
+  EXPECT_TRUE(E->Modified());
+}
+
 TEST_F(BookmarksTest, CtrlDigitJumpsToTheBookmarkFieldAndCancelsTheSelection) {
   E->SetBookmark(3, 100, true);
   E->MoveCaretToPos(10, false);
