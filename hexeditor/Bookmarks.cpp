@@ -41,7 +41,7 @@ void TCustomKorHexEditor::SetBookmark(uint8_t Index, int32_t Position, bool InCh
   const bool same = b.Position == Position && b.InCharField == InCharField;
   b.Position = same ? -1 : Position;
   b.InCharField = InCharField;
-  viewport()->update();
+  InvalidateBookmarkColumn();
   BookmarkChanged();
 }
 
@@ -152,6 +152,7 @@ void TCustomKorHexEditor::BookmarkBitmapChanged() {
   if (FWindowCreated) InvalidateBookmarkColumn();
 }
 
+// Glyphs are only ever drawn in the offset column.
 void TCustomKorHexEditor::InvalidateBookmarkColumn() {
   const int gutterW = ColWidths(0);
   if (gutterW > 0) viewport()->update(QRect(0, 0, gutterW, viewport()->height()));

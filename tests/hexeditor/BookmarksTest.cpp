@@ -213,7 +213,9 @@ TEST_F(BookmarksTest, InsertionAndRemovalMoveBookmarksBehindTheChangeAndUndoBrin
 
   // Redo puts back the table as it was just before the undo, whatever happened since.
   E->SetBookmark(0, 5, false);
+  Notifications = 0;
   ASSERT_TRUE(E->Redo());
+  EXPECT_GE(Notifications, 1);
   EXPECT_EQ(Positions(), (std::vector<int32_t>{5, 10, 80, 235, -1, -1, -1, -1, -1, -1}));
   EXPECT_TRUE(E->Bookmark(1).InCharField);
 }
